@@ -1,0 +1,28 @@
+#include "app/MainWindow.h"
+#include "platform/LinuxDesktopEffects.h"
+#include "platform/Platform.h"
+#include "platform/ProgramInfo.h"
+#include "platform/QtDialogs.h"
+#include "platform/QtSoundPlayer.h"
+#include "platform/SystemLauncher.h"
+#include "platform/SystemRegistry.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(program::title);
+    QApplication::setApplicationDisplayName(QString());
+
+    QtSoundPlayer sound;
+    LinuxDesktopEffects desktop;
+    QtDialogs dialogs;
+    SystemRegistry registry;
+    SystemLauncher launcher;
+    Platform platform{sound, desktop, dialogs, registry, launcher};
+
+    MainWindow window(platform);
+    window.show();
+    return app.exec();
+}

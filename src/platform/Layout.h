@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QStringList>
+
+class QWidget;
+
+// The windows are laid out in twips; 15 twips make one pixel at 96 dpi.
+namespace layout {
+
+constexpr int px(int twips) { return (twips * 2 + 15) / 30; } // rounded to the nearest pixel
+
+inline QRect rect(int left, int top, int width, int height)
+{
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+// Places a child widget at a twips rectangle.
+void place(QWidget* widget, int left, int top, int width, int height);
+
+// Tahoma where it is installed, else Liberation Sans, else DejaVu Sans.
+QFont tahoma(qreal pointSize);
+// MS Sans Serif, else Liberation Sans.
+QFont msSansSerif(qreal pointSize);
+
+} // namespace layout

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// The settings file is an INI file: "[section]" lines open a section, "key=value"
+// lines give values. Section and key names match without regard to letter case;
+// a value loses the blanks around it. The file is opened and closed in each call.
+
+// The value of key in section of the file, or the empty text when the file, the
+// section or the key is missing. A value is cut to its first 749 characters.
+QString ReadIni(const QString& section, const QString& key, const QString& fileName);
+
+// Sets key in section to value, creating the file, the section and the key when
+// they are missing; every other line of the file stays as it was. The new file
+// replaces the old one in one step, so a failed write leaves the old file whole.
+// Returns false (and why, in *error) when the file could not be written.
+bool WriteIni(const QString& section, const QString& key, const QString& value,
+              const QString& fileName, QString* error = nullptr);

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// The names in the settings file.
+namespace keys {
+inline const QString settingsSection = QStringLiteral("settings");
+
+inline const QString disableHotkeys = QStringLiteral("disablehotkeys");
+inline const QString time = QStringLiteral("time");
+inline const QString disableScreenSaver = QStringLiteral("disablescreensaver");
+inline const QString respawnSound = QStringLiteral("respawnsound");
+inline const QString alwaysOnTop = QStringLiteral("alwaysontop");
+inline const QString defaultSoundFileName = QStringLiteral("defaultsoundfilename");
+inline const QString boxType = QStringLiteral("boxtype");
+inline const QString notifySniper = QStringLiteral("notifysniper");
+inline const QString notifyRocket = QStringLiteral("notifyrocket");
+inline const QString notifyCamo = QStringLiteral("notifycamo");
+inline const QString notifyOvershield = QStringLiteral("notifyovershield");
+} // namespace keys

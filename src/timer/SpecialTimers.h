@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// The KOTH and Oddball timers. Each counts its period down to 0 and is reloaded by
+// the tick that finds a 0; its notice comes when it reads 6.
+struct SpecialTimers {
+    enum Choice { None = -1, Koth = 0, Oddball = 1, Neither = 2 };
+
+    qint16 iKothPeriod = 0;
+    qint16 iKothCount = 0;
+    qint16 iOddballPeriod = 0;
+    qint16 iOddballCount = 0;
+    bool bOddballPlayed = false;
+
+    // Both counters back to their periods, the Oddball notice armed again.
+    void reset();
+
+    // The countdown step of one tick for the selected timer.
+    void countDown(Choice choice);
+
+    // A click on one of the choices.
+    void choose(Choice choice);
+
+    // The notice to play this second, relative to the program folder, or empty.
+    // The Oddball notice is given once until re-armed.
+    QString notice(Choice choice);
+};

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "platform/DesktopEffects.h"
+#include "platform/Dialogs.h"
+#include "platform/Launcher.h"
+#include "platform/Platform.h"
+#include "platform/Registry.h"
+#include "platform/SoundPlayer.h"
+
+#include <QMap>
+#include <QStringList>
+#include <deque>
+#include <map>
+#include <utility>
+
+// Fakes of the platform parts: they record what was asked and answer from a script.
+
+struct FakeSound : SoundPlayer {
+    QStringList played;
+    void play(const QString& file) override { played << file; }
+};
+
+struct FakeDesktop : DesktopEffects {
+    QList<bool> onTopCalls;
+    QList<bool> screenSaverCalls;
+    int outputs = 1;
+    void setAlwaysOnTop(QWidget*, bool onTop) override { onTopCalls << onTop; }
+    bool enableScreenSaver(bool enable) override
+    {
+        screenSaverCalls << enable;
+        return true;
+    }
+    int soundOutputCount() override { return outputs; }
+};
+
+struct FakeDialogs : Dialogs {
+    struct Input {
+        QString prompt, title, defaultText;
+    };
+    std::deque<QString> inputAnswers; // the empty text stands for Cancel
+    QList<Input> inputs;
+    QList<std::pair<QString, QString>> messages; // text, title
+    std::deque<std::optional<QString>> fileAnswers;
+    QList<OpenFileRequest> fileRequests;
+
+    QString inputBox(QWidget*, const QString& prompt, const QString& title,
+                     const QString& defaultText) override
+    {
+        inputs << Input{prompt, title, defaultText};
+        if (inputAnswers.empty())
+            return {};
+        QString answer = inputAnswers.front();
+        inputAnswers.pop_front();
+        return answer;
+    }
+    void messageBox(QWidget*, const QString& text, const QString& title) override
+    {
+        messages << std::make_pair(text, title);
+    }
+    std::optional<QString> openFile(QWidget*, const OpenFileRequest& request) override
+    {
+        fileRequests << request;
+        if (fileAnswers.empty())
+            return std::nullopt;
+        auto answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        return answer;
+    }
+};
+
+struct FakeRegistry : Registry {
+    // key name -> value name -> value
+    std::map<QString, std::map<QString, RegistryValue>> keys;
+    bool keyExists(quint32 root, const QString& keyName) const override
+    {
+        return root == LocalMachine && keys.count(keyName) > 0;
+    }
+    std::optional<RegistryValue> value(quint32 root, const QString& keyName,
+                                       const QString& valueName) const override
+    {
+        if (!keyExists(root, keyName))
+            return std::nullopt;
+        const auto& values = keys.at(keyName);
+        auto it = values.find(valueName);
+        if (it == values.end())
+            return std::nullopt;
+        return it->second;
+    }
+};
+
+struct FakeLauncher : Launcher {
+    QStringList existingFiles;
+    QStringList started;
+    bool startSucceeds = true;
+    bool fileExists(const QString& path) const override { return existingFiles.contains(path); }
+    bool start(const QString& path) override
+    {
+        started << path;
+        return startSucceeds;
+    }
+};
+
+struct FakePlatform {
+    FakeSound sound;
+    FakeDesktop desktop;
+    FakeDialogs dialogs;
+    FakeRegistry registry;
+    FakeLauncher launcher;
+    Platform platform{sound, desktop, dialogs, registry, launcher};
+};
