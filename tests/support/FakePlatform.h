@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "platform/SoundPlayer.h"
+#include "support/Printers.h"
 
 #include <QMap>
 #include <QStringList>
