@@ -246,6 +246,9 @@ TEST_F(MainWindowTest, SoundsComeInTheTickTheLabelReachesTheLeadTime)
         fake.sound.played.clear();
         ticks(1);
         perTick << fake.sound.played.join(",").remove(dir.path() + "/sounds/");
+        if (i == 3) { // the rocket's notice comes as its label reaches the lead time
+            EXPECT_EQ(text("lblRocketTime"), "0:03");
+        }
     }
     EXPECT_EQ(perTick, QStringList({"o.wav", "", "r.wav", "o.wav", "o.wav", "r.wav", "s.wav",
                                     "o.wav", "ro.wav", "s.wav"}));
