@@ -21,7 +21,7 @@ double roundHalfEven(double value)
 std::optional<double> toNumber(const QString& text)
 {
     static const QRegularExpression number(
-        QStringLiteral(R"(^[ \t]*([+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)[ \t]*$)"));
+        QStringLiteral(R"(^[ \t]*([+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)[ \t]*\z)"));
     const auto match = number.match(text);
     if (!match.hasMatch())
         return std::nullopt;

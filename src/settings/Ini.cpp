@@ -188,11 +188,19 @@ bool WriteIni(const QString& section, const QString& key, const QString& value,
     for (const Line& line : lines)
         out += line.text + line.end;
 
+    // Unbuffered: a short write must show here. A buffered one fails only in the
+    // flush inside commit(), which QSaveFile does not check, and would commit a
+    // cut file.
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(file.errorString());
-    if (file.write(out) != out.size())
-        return fail(file.errorString());
+    // A short write sets no error; writing the rest does, and names the reason.
+    for (qsizetype done = 0; done < out.size();) {
+        const qint64 n = file.write(out.constData() + done, out.size() - done);
+        if (n <= 0)
+            return fail(file.errorString());
+        done += n;
+    }
     if (!file.commit())
         return fail(file.errorString());
     return true;

@@ -1,0 +1,128 @@
+#include "settings/Convert.h"
+#include "settings/Ini.h"
+#include "support/Printers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+void put(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray slurp(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+}
+
+} // namespace
+
+TEST(Ini, ReadsCaseBlindTrimmedFirstMatchAndCutsLongValues)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("times.ini");
+    put(file, "; [0]\r\nsniper=1\r\n[Settings]\r\n  Time =  15 \t\r\nTIME=14\r\n\r\n[0]\nsniper=120\n"
+              "[settings]\ntime=99\nother=1\n[long]\nv=" + QByteArray(800, 'x'));
+    const struct { const char* section; const char* key; QString want; } cases[] = {
+        {"settings", "time", "15"}, {"SETTINGS", "tImE", "15"}, {"0", "Sniper", "120"},
+        {"0", "rocket", ""}, {"9", "sniper", ""}, {"settings", "other", ""},
+        {"long", "v", QString(749, 'x')},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadIni(c.section, c.key, file), c.want) << c.section << '/' << c.key;
+    EXPECT_EQ(ReadIni("settings", "time", dir.filePath("missing.ini")), "");
+}
+
+TEST(Ini, WriteChangesOneLineAndKeepsTheRestByteForByte)
+{
+    const struct { QByteArray before; const char* section; const char* key; QByteArray after; } cases[] = {
+        {"<none>", "settings", "time", "[settings]\nTIME=v\n"},
+        {"; top\r\n\r\n[Settings]\r\nTime = 15\r\n\r\n[0]\r\nsniper=120",
+         "settings", "time", "; top\r\n\r\n[Settings]\r\nTime=v\r\n\r\n[0]\r\nsniper=120"},
+        {"; top\r\n\r\n[Settings]\r\nTime = 15\r\n\r\n[0]\r\nsniper=120",
+         "settings", "boxtype", "; top\r\n\r\n[Settings]\r\nTime = 15\r\nBOXTYPE=v\r\n\r\n[0]\r\nsniper=120"},
+        {"[0]\nsniper=120", "0", "sniper", "[0]\nsniper=v"},
+        {"[0]\nsniper=120", "0", "camo", "[0]\nsniper=120\nCAMO=v\n"},
+        {"[0]\nsniper=120", "settings", "time", "[0]\nsniper=120\n[settings]\nTIME=v\n"},
+        {"[a]\nk=1\nK=2\n[A]\nk=3\n", "A", "k", "[a]\nk=v\nK=2\n[A]\nk=3\n"},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("times.ini");
+        if (c.before != "<none>")
+            put(file, c.before);
+        QString error;
+        EXPECT_TRUE(WriteIni(c.section, c.key, "v", file, &error)) << error.toStdString();
+        EXPECT_EQ(slurp(file), c.after) << c.before.toStdString();
+        EXPECT_EQ(ReadIni(c.section, c.key, file), "v");
+    }
+}
+
+TEST(Ini, FailedWriteSaysWhyAndLeavesTheOldFileWhole)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("times.ini");
+    const QByteArray old = "[settings]\ntime=15\n";
+    put(file, old);
+    auto refused = [](const QString& name, const QString& value) {
+        QString error;
+        const bool ok = WriteIni("settings", "time", value, name, &error);
+        return !ok && !error.isEmpty();
+    };
+    EXPECT_TRUE(refused(file, "1\n[x]"));
+    EXPECT_TRUE(refused(file, "1\r2"));
+    EXPECT_TRUE(refused(dir.filePath("no/such/folder/times.ini"), "1"));
+    EXPECT_TRUE(refused(dir.path(), "1"));
+
+    // A file size limit stops root too: the new contents cannot be written out.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = saved;
+    tiny.rlim_cur = 1024;
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    const bool tooBig = refused(file, QString(4000, 'x'));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(tooBig);
+
+    EXPECT_EQ(slurp(file), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"times.ini"});
+}
+
+TEST(Convert, Numbers)
+{
+    const struct { const char* text; std::optional<double> number; std::optional<qint16> whole; } cases[] = {
+        {"2.5", 2.5, 2}, {"3.5", 3.5, 4}, {"-2.5", -2.5, -2}, {"12.5", 12.5, 12}, {"13.5", 13.5, 14},
+        {"2.51", 2.51, 3}, {" \t15 ", 15, 15}, {"1e3", 1000, 1000}, {".5", 0.5, 0}, {"+7.", 7, 7},
+        {"32767", 32767, 32767}, {"32767.5", 32767.5, {}}, {"-32768", -32768, -32768},
+        {"-32768.5", -32768.5, -32768}, {"-32769", -32769, {}}, {"40000", 40000, {}},
+        {"abc", {}, {}}, {"", {}, {}}, {" ", {}, {}}, {"1,5", {}, {}}, {"0x10", {}, {}},
+        {"1e", {}, {}}, {"5\n", {}, {}}, {"1e999", {}, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(convert::toNumber(c.text), c.number) << '"' << c.text << '"';
+        EXPECT_EQ(convert::toWholeNumber(c.text), c.whole) << '"' << c.text << '"';
+    }
+}
+
+TEST(Convert, Truth)
+{
+    const struct { const char* text; std::optional<bool> want; } cases[] = {
+        {"True", true}, {"FALSE", false}, {"tRuE", true}, {" true ", true}, {"2", true},
+        {"-1", true}, {"0.5", true}, {"0", false}, {"0.0", false}, {"yes", {}}, {"", {}},
+        {"truefalse", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(convert::toTruth(c.text), c.want) << '"' << c.text << '"';
+}
