@@ -1,7 +1,329 @@
 #include "settings/OptionsDialog.h"
 
+#include "platform/Layout.h"
+#include "platform/ProgramInfo.h"
+#include "settings/Convert.h"
+#include "settings/Ini.h"
+#include "settings/Keys.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <iterator>
+
+namespace {
+
+// The file name is built anew for each call, so a moved program folder is followed.
+QString readSetting(const QString& key)
+{
+    return ReadIni(keys::settingsSection, key, program::iniPath());
+}
+
+const QString kNotifyKeys[] = {keys::notifySniper, keys::notifyRocket, keys::notifyCamo,
+                               keys::notifyOvershield};
+
+} // namespace
+
+// ---------------------------------------------------------------- SettingCheckBox
+
+SettingCheckBox::SettingCheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent)
+{
+    setTristate(true);
+}
+
+int SettingCheckBox::value() const
+{
+    // Qt numbers its states clear, greyed, checked; the file numbers them clear,
+    // checked, greyed.
+    switch (checkState()) {
+    case Qt::Unchecked:
+        return 0;
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    }
+    return 0;
+}
+
+bool SettingCheckBox::setValue(int state)
+{
+    static constexpr Qt::CheckState states[] = {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked};
+    if (state < 0 || state > 2)
+        return false;
+    setCheckState(states[state]);
+    return true;
+}
+
+void SettingCheckBox::nextCheckState()
+{
+    // Greyed counts as "on" (an item stored as 2 is announced), so a click turns
+    // it off, as it does a checked box.
+    setCheckState(checkState() == Qt::Unchecked ? Qt::Checked : Qt::Unchecked);
+}
+
+// ---------------------------------------------------------------- OptionsDialog
+
 OptionsDialog::OptionsDialog(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(dialogs)
+{
+    buildWindow();
+
+    cmdlgBrowse_.title = QStringLiteral("Browse for sound file");
+    cmdlgBrowse_.filter = QStringLiteral("Wav Files (*.wav)");
+    cmdlgBrowse_.defaultSuffix = QStringLiteral("wav");
+    cmdlgBrowse_.startFolder = program::folder();
+
+    Form_Load();
+    txtNotificationTime_->setFocus();
+}
+
+void OptionsDialog::buildWindow()
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
+    // A fixed border and a close box only.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFont(layout::msSansSerif(8.25));
+    setFixedSize(layout::px(5055), layout::px(6390));
+
+    auto frame = [](QWidget* parent, const char* name, const char* text, int left, int top,
+                    int width, int height) {
+        auto* f = new QGroupBox(QString::fromLatin1(text), parent);
+        f->setObjectName(QString::fromLatin1(name));
+        layout::place(f, left, top, width, height);
+        return f;
+    };
+    auto label = [](QWidget* parent, const char* name, const char* text, int left, int top,
+                    int width, int height) {
+        auto* l = new QLabel(QString::fromLatin1(text), parent);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        layout::place(l, left, top, width, height);
+        return l;
+    };
+    auto option = [](QWidget* parent, const QString& name, const char* text, int left, int top,
+                     int width) {
+        auto* o = new QRadioButton(QString::fromLatin1(text), parent);
+        o->setObjectName(name);
+        layout::place(o, left, top, width, 255);
+        return o;
+    };
+    auto check = [](QWidget* parent, const QString& name, const char* text, int left, int top,
+                    int width) {
+        auto* c = new SettingCheckBox(QString::fromLatin1(text), parent);
+        c->setObjectName(name);
+        layout::place(c, left, top, width, 255);
+        return c;
+    };
+    auto button = [](QWidget* parent, const char* name, const char* text, int left, int top,
+                     int width, int height) {
+        auto* b = new QPushButton(QString::fromLatin1(text), parent);
+        b->setObjectName(QString::fromLatin1(name));
+        // No default button: Enter presses neither.
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        layout::place(b, left, top, width, height);
+        return b;
+    };
+
+    Frame1_ = frame(this, "Frame1", "Notification Options", 120, 120, 4815, 3495);
+    label(Frame1_, "Label1", "Notify me", 240, 360, 735, 255);
+    txtNotificationTime_ = new QLineEdit(Frame1_);
+    txtNotificationTime_->setObjectName(QStringLiteral("txtNotificationTime"));
+    layout::place(txtNotificationTime_, 960, 360, 375, 285);
+    label(Frame1_, "Label2", "seconds before a powerup/weapon respawns", 1440, 360, 3255, 255);
+
+    static const char* const respawnCaptions[] = {"Say item name on respawn",
+                                                  "Play default sound on respawn"};
+    for (int i = 0; i < 2; ++i) {
+        optRespawn_[i] = option(Frame1_, QStringLiteral("optRespawn_%1").arg(i), respawnCaptions[i],
+                                960, 720 + 240 * i, 2535);
+        optRespawn_[i]->installEventFilter(this);
+    }
+
+    label(Frame1_, "Label3", "Notify me on respawn of:", 240, 1320, 1815, 255);
+    static const char* const itemCaptions[] = {"Sniper", "Rocket", "Invisibility", "Overshield"};
+    for (int i = 0; i < 4; ++i)
+        chkNotifyWeapons_[i] = check(Frame1_, QStringLiteral("chkNotifyWeapons_%1").arg(i),
+                                     itemCaptions[i], 960, 1560 + 240 * i, 2295);
+
+    chkVoiceRecognition_ = new QCheckBox(
+        QStringLiteral("Enable voice recognition (requires extra files)"), Frame1_);
+    chkVoiceRecognition_->setObjectName(QStringLiteral("chkVoiceRecognition"));
+    layout::place(chkVoiceRecognition_, 240, 2640, 3495, 255);
+
+    Combo1_ = new QComboBox(Frame1_);
+    Combo1_->setObjectName(QStringLiteral("Combo1"));
+    Combo1_->setEditable(true);
+    Combo1_->setEditText(QStringLiteral("Available Voices"));
+    layout::place(Combo1_, 960, 3000, 2655, 315);
+
+    cmdTest_ = button(Frame1_, "cmdTest", "Test", 3840, 3000, 735, 255);
+    connect(cmdTest_, &QPushButton::clicked, this, &OptionsDialog::cmdTest_Click);
+
+    frmSounds_ = frame(this, "frmSounds", "Box Type", 120, 3720, 4815, 615);
+    optBoxType_[0] = option(frmSounds_, QStringLiteral("optBoxType_0"), "NTSC", 240, 240, 735);
+    optBoxType_[1] = option(frmSounds_, QStringLiteral("optBoxType_1"), "PAL", 1440, 240, 615);
+
+    Frame2_ = frame(this, "Frame2", "Miscellaneous Options", 120, 4440, 4815, 1215);
+    chkDisableScreensaver_ = check(Frame2_, QStringLiteral("chkDisableScreensaver"),
+                                   "Auto-disable windows screen saver", 240, 240, 2895);
+    chkOnTop_ = check(Frame2_, QStringLiteral("chkOnTop"), "Keep main program window on top", 240,
+                      480, 2775);
+    chkHotkeys_ =
+        check(Frame2_, QStringLiteral("chkHotkeys"), "Disable program hotkeys", 240, 720, 2055);
+
+    Command1_ = button(this, "Command1", "OK", 360, 5880, 1935, 375);
+    Command2_ = button(this, "Command2", "Cancel", 2640, 5880, 1935, 375);
+    connect(Command1_, &QPushButton::clicked, this, &OptionsDialog::Command1_Click);
+    connect(Command2_, &QPushButton::clicked, this, &OptionsDialog::Command2_Click);
+
+    QWidget* const tabOrder[] = {txtNotificationTime_, optRespawn_[0], optRespawn_[1],
+                                 chkVoiceRecognition_, Combo1_, cmdTest_, optBoxType_[0],
+                                 optBoxType_[1], chkDisableScreensaver_, chkOnTop_, chkHotkeys_,
+                                 Command1_, Command2_, chkNotifyWeapons_[0],
+                                 chkNotifyWeapons_[1], chkNotifyWeapons_[2],
+                                 chkNotifyWeapons_[3]};
+    for (size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+}
+
+// ---------------------------------------------------------------- opening
+
+void OptionsDialog::Form_Load()
+{
+    sSoundFile = readSetting(keys::defaultSoundFileName);
+
+    // The voice controls are there for a feature that does not exist yet.
+    chkVoiceRecognition_->setEnabled(false);
+    Combo1_->setEnabled(false);
+    cmdTest_->setEnabled(false);
+
+    // A value that cannot be read stays 0; a box refuses a state it does not
+    // have and stays clear.
+    std::array<qint16, 4> notify{};
+    for (size_t i = 0; i < notify.size(); ++i)
+        notify[i] = convert::toWholeNumber(readSetting(kNotifyKeys[i])).value_or(0);
+    for (size_t i = 0; i < notify.size(); ++i)
+        chkNotifyWeapons_[i]->setValue(notify[i]);
+
+    const bool respawnSound = convert::toTruth(readSetting(keys::respawnSound)).value_or(false);
+    optRespawn_[respawnSound ? 1 : 0]->setChecked(true);
+    // The default sound is chosen but there is nothing to play: ask for a file.
+    if (optRespawn_[1]->isChecked() && sSoundFile.isEmpty())
+        optRespawn_DblClick(1);
+
+    const bool pal = convert::toTruth(readSetting(keys::boxType)).value_or(false);
+    optBoxType_[pal ? 1 : 0]->setChecked(true);
+
+    const bool disableHotkeys =
+        convert::toTruth(readSetting(keys::disableHotkeys)).value_or(false);
+    chkHotkeys_->setValue(disableHotkeys ? 1 : 0);
+
+    txtNotificationTime_->setText(readSetting(keys::time));
+
+    chkDisableScreensaver_->setValue(
+        convert::toNumber(readSetting(keys::disableScreenSaver)) == 1.0 ? 1 : 0);
+    chkOnTop_->setValue(convert::toNumber(readSetting(keys::alwaysOnTop)) == 1.0 ? 1 : 0);
+}
+
+// ---------------------------------------------------------------- the buttons
+
+void OptionsDialog::Command1_Click()
+{
+    // Closing after a failed write would lose the user's changes without a word.
+    if (!save())
+        return;
+    emit saved();
+    close();
+}
+
+bool OptionsDialog::save()
+{
+    auto state = [](const SettingCheckBox* box) { return QString::number(box->value()); };
+    struct Setting {
+        QString key;
+        QString value;
+    };
+    // Every key is written, changed or not; the text box goes out exactly as typed.
+    const Setting settings[] = {
+        {keys::time, txtNotificationTime_->text()},
+        {keys::disableScreenSaver, state(chkDisableScreensaver_)},
+        {keys::defaultSoundFileName, sSoundFile},
+        {keys::alwaysOnTop, state(chkOnTop_)},
+        {keys::disableHotkeys, state(chkHotkeys_)},
+        {keys::notifySniper, state(chkNotifyWeapons_[0])},
+        {keys::notifyRocket, state(chkNotifyWeapons_[1])},
+        {keys::notifyCamo, state(chkNotifyWeapons_[2])},
+        {keys::notifyOvershield, state(chkNotifyWeapons_[3])},
+        {keys::boxType, optBoxType_[0]->isChecked() ? QStringLiteral("0") : QStringLiteral("1")},
+        {keys::respawnSound,
+         optRespawn_[0]->isChecked() ? QStringLiteral("0") : QStringLiteral("1")},
+    };
+    for (const Setting& setting : settings) {
+        const QString file = program::iniPath();
+        QString why;
+        if (!WriteIni(keys::settingsSection, setting.key, setting.value, file, &why)) {
+            // The rest would fail the same way; one message is enough.
+            dialogs_.messageBox(
+                this,
+                QStringLiteral("The settings could not be saved to %1:\n%2\n\n"
+                               "Your changes are still in the Options window.")
+                    .arg(QDir::toNativeSeparators(file), why),
+                program::title);
+            return false;
+        }
+    }
+    return true;
+}
+
+void OptionsDialog::Command2_Click()
+{
+    close();
+}
+
+void OptionsDialog::cmdTest_Click() {}
+
+// ---------------------------------------------------------------- the sound file
+
+void OptionsDialog::optRespawn_DblClick(int index)
+{
+    if (index < 0 || index >= int(optRespawn_.size()))
+        return;
+    optRespawn_[index]->setChecked(true);
+    if (index == 1)
+        browseForSoundFile();
+}
+
+void OptionsDialog::browseForSoundFile()
+{
+    // Before the window is first shown there is nothing on screen to sit over.
+    QWidget* over = isVisible() ? this : nullptr;
+    if (const auto chosen = dialogs_.openFile(over, cmdlgBrowse_))
+        cmdlgBrowse_.fileName = *chosen;
+    // A cancelled browse leaves the dialog's last confirmed name, empty if there
+    // was none, and that is what the window keeps.
+    sSoundFile = cmdlgBrowse_.fileName;
+}
+
+bool OptionsDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        for (int i = 0; i < int(optRespawn_.size()); ++i) {
+            if (watched == optRespawn_[i]) {
+                // Taken here, so the button does not stay pressed under the modal browse.
+                optRespawn_DblClick(i);
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
