@@ -8,12 +8,12 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QRadioButton>
 
 #include <iterator>
 
@@ -68,6 +68,29 @@ void SettingCheckBox::nextCheckState()
     setCheckState(checkState() == Qt::Unchecked ? Qt::Checked : Qt::Unchecked);
 }
 
+bool SettingCheckBox::hitButton(const QPoint& pos) const
+{
+    return rect().contains(pos);
+}
+
+OptionButton::OptionButton(const QString& text, QWidget* parent) : QRadioButton(text, parent)
+{
+    connect(this, &QRadioButton::toggled, this, [this](bool on) {
+        if (!on || !parentWidget())
+            return;
+        // Only the selected button of the group is a Tab stop.
+        for (auto* other : parentWidget()->findChildren<OptionButton*>(Qt::FindDirectChildrenOnly))
+            other->setFocusPolicy(Qt::FocusPolicy(other == this
+                                                      ? other->focusPolicy() | Qt::TabFocus
+                                                      : other->focusPolicy() & ~Qt::TabFocus));
+    });
+}
+
+bool OptionButton::hitButton(const QPoint& pos) const
+{
+    return rect().contains(pos);
+}
+
 // ---------------------------------------------------------------- OptionsDialog
 
 OptionsDialog::OptionsDialog(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(dialogs)
@@ -90,7 +113,13 @@ void OptionsDialog::buildWindow()
     // A fixed border and a close box only.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(layout::msSansSerif(8.25));
+    QFont font = layout::msSansSerif(8.25);
+    // Liberation Sans is wider than MS Sans Serif: at its 8.25 pt size the longer
+    // captions are cut off by the boxes they were laid out for. At 10 pixels it
+    // takes the width MS Sans Serif takes.
+    if (QFontInfo(font).family() != QLatin1String("MS Sans Serif"))
+        font.setPixelSize(10);
+    setFont(font);
     setFixedSize(layout::px(5055), layout::px(6390));
 
     auto frame = [](QWidget* parent, const char* name, const char* text, int left, int top,
@@ -110,7 +139,7 @@ void OptionsDialog::buildWindow()
     };
     auto option = [](QWidget* parent, const QString& name, const char* text, int left, int top,
                      int width) {
-        auto* o = new QRadioButton(QString::fromLatin1(text), parent);
+        auto* o = new OptionButton(QString::fromLatin1(text), parent);
         o->setObjectName(name);
         layout::place(o, left, top, width, 255);
         return o;

@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 
 #include <QCheckBox>
+#include <QRadioButton>
 #include <QWidget>
 #include <array>
 
@@ -11,7 +12,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QRadioButton;
 
 // A check box with the three states of the settings file: clear 0, checked 1,
 // greyed 2. Greyed is shown only when the file says so; a click moves the box
@@ -29,6 +29,19 @@ public:
 
 protected:
     void nextCheckState() override;
+    // The whole box answers a click, not only its square and caption.
+    bool hitButton(const QPoint& pos) const override;
+};
+
+// An option button that answers a click anywhere in its box. Tab enters its
+// group at the selected button.
+class OptionButton : public QRadioButton {
+    Q_OBJECT
+public:
+    explicit OptionButton(const QString& text, QWidget* parent = nullptr);
+
+protected:
+    bool hitButton(const QPoint& pos) const override;
 };
 
 // The Options window: shows the settings of times.ini, writes them back on OK.
@@ -65,13 +78,13 @@ private:
 
     QGroupBox* Frame1_ = nullptr;
     QLineEdit* txtNotificationTime_ = nullptr;
-    std::array<QRadioButton*, 2> optRespawn_{};
+    std::array<OptionButton*, 2> optRespawn_{};
     std::array<SettingCheckBox*, 4> chkNotifyWeapons_{};
     QCheckBox* chkVoiceRecognition_ = nullptr;
     QComboBox* Combo1_ = nullptr;
     QPushButton* cmdTest_ = nullptr;
     QGroupBox* frmSounds_ = nullptr;
-    std::array<QRadioButton*, 2> optBoxType_{};
+    std::array<OptionButton*, 2> optBoxType_{};
     QGroupBox* Frame2_ = nullptr;
     SettingCheckBox* chkDisableScreensaver_ = nullptr;
     SettingCheckBox* chkOnTop_ = nullptr;
