@@ -20,8 +20,9 @@ inline QRect rect(int left, int top, int width, int height)
 void place(QWidget* widget, int left, int top, int width, int height);
 
 // Tahoma where it is installed, else Liberation Sans, else DejaVu Sans.
+// Sizes are given in points and set in pixels at 96 dpi, as the layout is.
 QFont tahoma(qreal pointSize);
-// MS Sans Serif, else Liberation Sans.
+// MS Sans Serif, else Liberation Sans a little smaller, so captions fit as laid out.
 QFont msSansSerif(qreal pointSize);
 
 } // namespace layout

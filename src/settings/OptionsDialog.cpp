@@ -8,7 +8,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -113,13 +112,7 @@ void OptionsDialog::buildWindow()
     // A fixed border and a close box only.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    QFont font = layout::msSansSerif(8.25);
-    // Liberation Sans is wider than MS Sans Serif: at its 8.25 pt size the longer
-    // captions are cut off by the boxes they were laid out for. At 10 pixels it
-    // takes the width MS Sans Serif takes.
-    if (QFontInfo(font).family() != QLatin1String("MS Sans Serif"))
-        font.setPixelSize(10);
-    setFont(font);
+    setFont(layout::msSansSerif(8.25));
     setFixedSize(layout::px(5055), layout::px(6390));
 
     auto frame = [](QWidget* parent, const char* name, const char* text, int left, int top,
