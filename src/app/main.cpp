@@ -1,3 +1,4 @@
+#include "about/ProgramIcon.h"
 #include "app/MainWindow.h"
 #include "platform/LinuxDesktopEffects.h"
 #include "platform/Platform.h"
@@ -14,6 +15,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(program::title);
     QApplication::setApplicationDisplayName(QString());
+    QApplication::setWindowIcon(program::icon());
 
     QtSoundPlayer sound;
     LinuxDesktopEffects desktop;
