@@ -54,7 +54,6 @@ void AboutBox::buildWindow()
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setModal(false);
-    setSizeGripEnabled(false);
     setFont(layout::msSansSerif(8.25));
     setFixedSize(layout::px(5730), layout::px(3555));
 

@@ -33,6 +33,10 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent)
 
     Frame1_ = new QGroupBox(QStringLiteral("Topics"), this);
     Frame1_->setObjectName(QStringLiteral("Frame1"));
+    // The caption sits on the frame's top line, so the labels below it fit inside.
+    Frame1_->setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+        "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
     layout::place(Frame1_, 120, 120, 3015, 615);
 
     static const int lefts[] = {240, 1440, 2160};
