@@ -1,6 +1,7 @@
 #include "about/ClickLabel.h"
 #include "about/HelpTopics.h"
 #include "about/HelpWindow.h"
+#include "platform/Layout.h"
 #include "support/Printers.h"
 
 #include <QGroupBox>
@@ -65,7 +66,8 @@ TEST_F(HelpWindowTest, Layout)
         EXPECT_EQ(label(i)->text(), labels[i].caption);
         EXPECT_EQ(label(i)->geometry(), labels[i].geometry);
         EXPECT_TRUE(label(i)->font().underline());
-        EXPECT_DOUBLE_EQ(label(i)->font().pointSizeF(), 8.25);
+        EXPECT_EQ(label(i)->font().pixelSize(), layout::msSansSerif(8.25).pixelSize());
+        EXPECT_EQ(label(i)->font().families(), layout::msSansSerif(8.25).families());
         EXPECT_EQ(label(i)->font().families().value(0), QStringLiteral("MS Sans Serif"));
         EXPECT_EQ(colour(i), kNavy);
     }
