@@ -16,6 +16,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(program::title);
     QApplication::setApplicationDisplayName(QString());
     QApplication::setWindowIcon(program::icon());
+    // Lets the desktop match the windows to zorvu-timer.desktop.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zorvu-timer"));
 
     QtSoundPlayer sound;
     LinuxDesktopEffects desktop;

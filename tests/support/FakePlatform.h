@@ -63,7 +63,7 @@ struct FakeDialogs : Dialogs {
         fileRequests << request;
         if (fileAnswers.empty())
             return std::nullopt;
-        auto answer = fileAnswers.front();
+        std::optional<QString> answer = std::move(fileAnswers.front());
         fileAnswers.pop_front();
         return answer;
     }
