@@ -1,51 +1,97 @@
 #include "platform/DeadlineTimer.h"
 
+#include <QPointer>
+
 #include <algorithm>
+#include <chrono>
+#include <limits>
+
+namespace {
+
+constexpr qint64 kNsPerMs = 1000000;
+
+// Qt's timers run on the same monotonic clock.
+qint64 steadyNowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
 
 DeadlineTimer::DeadlineTimer(int intervalMs, QObject* parent)
-    : QObject(parent), interval_(intervalMs)
+    : DeadlineTimer(intervalMs, steadyNowNs, parent)
+{
+}
+
+DeadlineTimer::DeadlineTimer(int intervalMs, Clock clock, QObject* parent)
+    : QObject(parent), clock_(std::move(clock)), interval_(intervalMs)
 {
     wake_.setSingleShot(true);
     wake_.setTimerType(Qt::PreciseTimer);
-    connect(&wake_, &QTimer::timeout, this, &DeadlineTimer::fire);
+    connect(&wake_, &QTimer::timeout, this, &DeadlineTimer::wake);
 }
 
 void DeadlineTimer::setInterval(int intervalMs)
 {
+    if (intervalMs == interval_)
+        return;
     interval_ = intervalMs;
+    if (!active_)
+        return;
+    // Counting the ticks already given in the new interval would put the next
+    // deadline far off or long past.
+    originNs_ = clock_();
+    ticksAtOrigin_ = ticks_;
+    arm();
 }
 
 void DeadlineTimer::start()
 {
-    ++generation_;
     active_ = true;
     ticks_ = 0;
-    clock_.start();
-    armNext();
+    originNs_ = clock_();
+    ticksAtOrigin_ = 0;
+    arm();
 }
 
 void DeadlineTimer::stop()
 {
-    ++generation_;
     active_ = false;
     wake_.stop();
 }
 
-void DeadlineTimer::armNext()
+qint64 DeadlineTimer::nextDeadlineNs() const
 {
-    const qint64 dueNs = (ticks_ + 1) * qint64(interval_) * 1000000;
-    const qint64 waitNs = dueNs - clock_.nsecsElapsed();
-    // Round up so that a tick never comes before its deadline.
-    const qint64 waitMs = std::max<qint64>(0, (waitNs + 999999) / 1000000);
+    return originNs_ + (ticks_ - ticksAtOrigin_ + 1) * qint64(interval_) * kNsPerMs;
+}
+
+void DeadlineTimer::arm()
+{
+    if (interval_ <= 0) {
+        wake_.stop();
+        return;
+    }
+    const qint64 waitNs = nextDeadlineNs() - clock_();
+    // Round up, so that the wake-up does not come before the deadline.
+    const qint64 waitMs = std::clamp<qint64>((waitNs + kNsPerMs - 1) / kNsPerMs, 0,
+                                             std::numeric_limits<int>::max());
     wake_.start(int(waitMs));
 }
 
-void DeadlineTimer::fire()
+void DeadlineTimer::wake()
 {
-    const quint64 generation = generation_;
+    if (!active_ || interval_ <= 0)
+        return;
+    if (clock_() < nextDeadlineNs()) {
+        arm();
+        return;
+    }
     ++ticks_;
+    const QPointer<DeadlineTimer> alive(this);
     emit timeout();
-    // The handler may have stopped or restarted us; then the schedule is theirs.
-    if (active_ && generation == generation_)
-        armNext();
+    // The handler may have stopped, restarted or deleted us.
+    if (alive && active_)
+        arm();
 }
