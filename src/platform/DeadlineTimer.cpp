@@ -1,36 +1,70 @@
 #include "platform/DeadlineTimer.h"
 
 #include <QPointer>
+#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
 #include <limits>
+#include <utility>
 
 namespace {
 
 constexpr qint64 kNsPerMs = 1000000;
 
-// Qt's timers run on the same monotonic clock.
-qint64 steadyNowNs()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
+// The steady clock, which is the monotonic clock Qt's timers run on too.
+class SteadyTickClock : public TickClock {
+public:
+    SteadyTickClock()
+    {
+        timer_.setSingleShot(true);
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (wake_)
+                std::exchange(wake_, nullptr)();
+        });
+    }
+
+    qint64 nowNs() const override
+    {
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+
+    void wakeAfter(int ms, std::function<void()> wake) override
+    {
+        wake_ = std::move(wake);
+        timer_.start(ms);
+    }
+
+    void cancel() override
+    {
+        timer_.stop();
+        wake_ = nullptr;
+    }
+
+private:
+    QTimer timer_;
+    std::function<void()> wake_;
+};
 
 } // namespace
 
 DeadlineTimer::DeadlineTimer(int intervalMs, QObject* parent)
-    : DeadlineTimer(intervalMs, steadyNowNs, parent)
+    : QObject(parent), ownClock_(std::make_unique<SteadyTickClock>()), clock_(*ownClock_),
+      interval_(intervalMs)
 {
 }
 
-DeadlineTimer::DeadlineTimer(int intervalMs, Clock clock, QObject* parent)
-    : QObject(parent), clock_(std::move(clock)), interval_(intervalMs)
+DeadlineTimer::DeadlineTimer(int intervalMs, TickClock& clock, QObject* parent)
+    : QObject(parent), clock_(clock), interval_(intervalMs)
 {
-    wake_.setSingleShot(true);
-    wake_.setTimerType(Qt::PreciseTimer);
-    connect(&wake_, &QTimer::timeout, this, &DeadlineTimer::wake);
+}
+
+DeadlineTimer::~DeadlineTimer()
+{
+    clock_.cancel();
 }
 
 void DeadlineTimer::setInterval(int intervalMs)
@@ -42,7 +76,7 @@ void DeadlineTimer::setInterval(int intervalMs)
         return;
     // Counting the ticks already given in the new interval would put the next
     // deadline far off or long past.
-    originNs_ = clock_();
+    originNs_ = clock_.nowNs();
     ticksAtOrigin_ = ticks_;
     arm();
 }
@@ -51,7 +85,7 @@ void DeadlineTimer::start()
 {
     active_ = true;
     ticks_ = 0;
-    originNs_ = clock_();
+    originNs_ = clock_.nowNs();
     ticksAtOrigin_ = 0;
     arm();
 }
@@ -59,7 +93,7 @@ void DeadlineTimer::start()
 void DeadlineTimer::stop()
 {
     active_ = false;
-    wake_.stop();
+    clock_.cancel();
 }
 
 qint64 DeadlineTimer::nextDeadlineNs() const
@@ -70,21 +104,21 @@ qint64 DeadlineTimer::nextDeadlineNs() const
 void DeadlineTimer::arm()
 {
     if (interval_ <= 0) {
-        wake_.stop();
+        clock_.cancel();
         return;
     }
-    const qint64 waitNs = nextDeadlineNs() - clock_();
+    const qint64 waitNs = nextDeadlineNs() - clock_.nowNs();
     // Round up, so that the wake-up does not come before the deadline.
     const qint64 waitMs = std::clamp<qint64>((waitNs + kNsPerMs - 1) / kNsPerMs, 0,
                                              std::numeric_limits<int>::max());
-    wake_.start(int(waitMs));
+    clock_.wakeAfter(int(waitMs), [this] { wake(); });
 }
 
 void DeadlineTimer::wake()
 {
     if (!active_ || interval_ <= 0)
         return;
-    if (clock_() < nextDeadlineNs()) {
+    if (clock_.nowNs() < nextDeadlineNs()) {
         arm();
         return;
     }

@@ -1,9 +1,21 @@
 #pragma once
 
 #include <QObject>
-#include <QTimer>
 
 #include <functional>
+#include <memory>
+
+// The monotonic time and the wake-ups a DeadlineTimer runs on. The timer's own is
+// the steady clock with a precise QTimer; tests hand in one that they move by hand.
+class TickClock {
+public:
+    virtual ~TickClock() = default;
+    // Monotonic time in nanoseconds.
+    virtual qint64 nowNs() const = 0;
+    // Calls wake once, some ms milliseconds from now; replaces a wake-up not yet given.
+    virtual void wakeAfter(int ms, std::function<void()> wake) = 0;
+    virtual void cancel() = 0;
+};
 
 // A periodic timer whose ticks fall on fixed deadlines: start + n x interval,
 // measured on the monotonic clock. Unlike a timer re-armed after each tick, the
@@ -20,11 +32,10 @@
 class DeadlineTimer : public QObject {
     Q_OBJECT
 public:
-    // Monotonic time in nanoseconds. Tests hand in a clock of their own.
-    using Clock = std::function<qint64()>;
-
     explicit DeadlineTimer(int intervalMs = 1000, QObject* parent = nullptr);
-    DeadlineTimer(int intervalMs, Clock clock, QObject* parent = nullptr);
+    // Runs on the given clock, which must outlive the timer.
+    DeadlineTimer(int intervalMs, TickClock& clock, QObject* parent = nullptr);
+    ~DeadlineTimer() override;
 
     void setInterval(int intervalMs);
     int interval() const { return interval_; }
@@ -44,8 +55,8 @@ private:
     void arm();
     void wake();
 
-    Clock clock_;
-    QTimer wake_;
+    std::unique_ptr<TickClock> ownClock_;
+    TickClock& clock_;
     int interval_;
     bool active_ = false;
     qint64 ticks_ = 0;
