@@ -51,10 +51,8 @@ void AboutBox::buildWindow()
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About"));
     // A fixed dialog border with a close box only; a dialog stays out of the task bar.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    layout::fixedBorder(this, Qt::Dialog);
     setModal(false);
-    setFont(layout::msSansSerif(8.25));
     setFixedSize(layout::px(5730), layout::px(3555));
 
     auto* picIcon = new QLabel(this);

@@ -25,10 +25,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmHelp"));
     setWindowTitle(QStringLiteral("Help"));
-    // A fixed border and a close box only.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(layout::msSansSerif(8.25));
+    layout::fixedBorder(this);
     setFixedSize(layout::px(6765), layout::px(4140));
 
     Frame1_ = new QGroupBox(QStringLiteral("Topics"), this);

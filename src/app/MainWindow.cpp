@@ -10,7 +10,6 @@
 #include "platform/ProgramInfo.h"
 #include "platform/SoundPlayer.h"
 #include "settings/Convert.h"
-#include "settings/Ini.h"
 #include "settings/Keys.h"
 #include "settings/OptionsDialog.h"
 #include "timer/Notification.h"
@@ -34,11 +33,6 @@ constexpr int kKeyS = 83;
 constexpr int kKeyR = 82;
 constexpr int kKeyD = 68;
 constexpr qint16 kLargestHour = 32767;
-
-QString readSetting(const QString& key)
-{
-    return ReadIni(keys::settingsSection, key, program::iniPath());
-}
 
 template <class T, class Convert>
 void readInto(T& field, const QString& key, Convert convert)
@@ -79,12 +73,7 @@ void MainWindow::buildWindow()
 {
     setObjectName(QStringLiteral("frmZorvu"));
     setWindowTitle(kCaption);
-    // A fixed border and a close box only.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-
-    // The controls without a font of their own use the classic dialog font.
-    setFont(layout::msSansSerif(8.25));
+    layout::fixedBorder(this);
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));

@@ -5,6 +5,13 @@
 
 namespace layout {
 
+void fixedBorder(QWidget* window, Qt::WindowType type)
+{
+    window->setWindowFlags(type | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    window->setFont(msSansSerif(8.25));
+}
+
 void place(QWidget* widget, int left, int top, int width, int height)
 {
     widget->setGeometry(rect(left, top, width, height));

@@ -16,6 +16,10 @@ inline QRect rect(int left, int top, int width, int height)
     return QRect(px(left), px(top), px(width), px(height));
 }
 
+// A top-level window (or dialog) with a fixed border and a close box only, and
+// the classic dialog font for its controls.
+void fixedBorder(QWidget* window, Qt::WindowType type = Qt::Window);
+
 // Places a child widget at a twips rectangle.
 void place(QWidget* widget, int left, int top, int width, int height);
 

@@ -18,3 +18,7 @@ inline const QString notifyRocket = QStringLiteral("notifyrocket");
 inline const QString notifyCamo = QStringLiteral("notifycamo");
 inline const QString notifyOvershield = QStringLiteral("notifyovershield");
 } // namespace keys
+
+// A value of the settings section of times.ini beside the program. The file name is
+// built anew for each call, so a moved program folder is followed.
+QString readSetting(const QString& key);

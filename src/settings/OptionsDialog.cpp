@@ -18,12 +18,6 @@
 
 namespace {
 
-// The file name is built anew for each call, so a moved program folder is followed.
-QString readSetting(const QString& key)
-{
-    return ReadIni(keys::settingsSection, key, program::iniPath());
-}
-
 const QString kNotifyKeys[] = {keys::notifySniper, keys::notifyRocket, keys::notifyCamo,
                                keys::notifyOvershield};
 
@@ -109,10 +103,7 @@ void OptionsDialog::buildWindow()
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
-    // A fixed border and a close box only.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(layout::msSansSerif(8.25));
+    layout::fixedBorder(this);
     setFixedSize(layout::px(5055), layout::px(6390));
 
     auto frame = [](QWidget* parent, const char* name, const char* text, int left, int top,
