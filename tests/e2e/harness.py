@@ -1,0 +1,256 @@
+"""Runs the staged program in a private desktop session and hears what it plays.
+
+The session (X server, window manager, sound server with a null sink) is started
+by tests/e2e/session. Here: a copy of the program folder with its own times.ini
+and sounds/, the program started in the session, a key pressed, the null sink's
+monitor recorded, and the recording turned into a list of sounds heard.
+
+Timing. Every moment is on one clock, time.monotonic() (CLOCK_MONOTONIC). The
+recorder reads the monitor in small pieces and notes when each piece arrives;
+the monitor hands out each sample as the null sink plays it, so a sample can
+arrive late (the reader was not scheduled at once) but never before it was
+played. The time of sample 0 is therefore the smallest "arrival minus samples
+so far / rate" over all pieces; with a few thousand pieces the smallest is close
+to the truth even on a busy machine. A sound's onset time is that plus its
+first loud sample's index / rate. The key press is timed by the same clock
+right after xdotool has handed the key to the X server.
+"""
+
+import array
+import math
+import operator
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import threading
+import time
+import wave
+
+RATE = 22050
+FRAME = 220            # samples per analysis frame: 10 ms
+SILENT_RMS = 0.01      # below this (of full scale) a frame is silence
+ONSET_LEVEL = 0.05     # a sound starts at its first sample this loud
+MERGE_GAP = 10         # frames of silence that still join two parts of one sound
+PURE = 0.6             # share of a frame's energy that must be its tone
+
+WINDOW_TITLE = "Zorvu Weapon/Powerup Respawn Timer"
+ALERT_HZ = 880         # the program's built-in alert tone
+
+
+def load_session(pointer):
+    """The environment a client of the session needs, from session's env file."""
+    with open(pointer) as f:
+        folder = f.read().strip()
+    env = {}
+    with open(os.path.join(folder, "env")) as f:
+        for line in f:
+            key, _, value = line.strip().partition("=")
+            if key:
+                env[key] = value
+    return env
+
+
+def client_env(session):
+    env = dict(os.environ)
+    env.update(session)
+    env["QT_QPA_PLATFORM"] = "xcb"
+    env.pop("SINK", None)
+    return env
+
+
+def write_tone(path, hz, seconds=0.3, silence=0.4, level=0.5):
+    """A pure tone with soft 5 ms edges, then silence (the player drops the
+    last ~120 ms of a sound, which must not be tone)."""
+    n = int(seconds * RATE)
+    edge = int(0.005 * RATE)
+    data = array.array("h")
+    for i in range(n):
+        gain = min(1.0, i / edge, (n - 1 - i) / edge)
+        data.append(int(level * 32767 * gain * math.sin(2 * math.pi * hz * i / RATE)))
+    data.extend([0] * int(silence * RATE))
+    with wave.open(path, "wb") as w:
+        w.setnchannels(1)
+        w.setsampwidth(2)
+        w.setframerate(RATE)
+        w.writeframes(data.tobytes())
+
+
+class ProgramFolder:
+    """A copy of the staged program folder in a temporary folder."""
+
+    def __init__(self, staged):
+        self.tmp = tempfile.mkdtemp(prefix="zorvu-e2e-program.")
+        self.path = os.path.join(self.tmp, "zorvu-timer")
+        shutil.copytree(staged, self.path)
+        shutil.rmtree(os.path.join(self.path, "sounds"), ignore_errors=True)
+        os.mkdir(os.path.join(self.path, "sounds"))
+
+    def write_ini(self, text):
+        with open(os.path.join(self.path, "times.ini"), "w", newline="\r\n") as f:
+            f.write(text)
+
+    def sound(self, name):
+        return os.path.join(self.path, "sounds", name)
+
+    def remove(self):
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+
+class Recorder:
+    """Records the null sink's monitor with parec, timing each piece read."""
+
+    def __init__(self, session):
+        self.pieces = []        # (arrival time, samples read so far)
+        self.data = bytearray()
+        self.proc = subprocess.Popen(
+            ["parec", "--raw", "--device=%s.monitor" % session["SINK"],
+             "--format=s16le", "--rate=%d" % RATE, "--channels=1",
+             "--latency-msec=10"],
+            stdout=subprocess.PIPE, env=client_env(session))
+        self.thread = threading.Thread(target=self._read, daemon=True)
+        self.thread.start()
+
+    def _read(self):
+        fd = self.proc.stdout.fileno()
+        while True:
+            piece = os.read(fd, 4096)
+            now = time.monotonic()
+            if not piece:
+                return
+            self.data += piece
+            self.pieces.append((now, len(self.data) // 2))
+
+    def wait_started(self, timeout=10):
+        deadline = time.monotonic() + timeout
+        while not self.pieces:
+            if time.monotonic() > deadline:
+                raise RuntimeError("parec records nothing")
+            time.sleep(0.01)
+
+    def stop(self):
+        self.proc.send_signal(signal.SIGINT)
+        try:
+            self.proc.wait(5)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            self.proc.wait()
+        self.thread.join(5)
+        self.samples = array.array("h")
+        self.samples.frombytes(bytes(self.data[: len(self.data) // 2 * 2]))
+        # Time of sample 0: see the module's comment.
+        self.start = min(t - n / RATE for t, n in self.pieces)
+        return self.samples
+
+    def time_of(self, index):
+        return self.start + index / RATE
+
+
+class Program:
+    """The program started in the session, its window found and focused."""
+
+    def __init__(self, folder, session, log_path):
+        self.env = client_env(session)
+        self.log = open(log_path, "w")
+        self.proc = subprocess.Popen([os.path.join(folder, "zorvu-timer")], cwd=folder,
+                                     env=self.env, stdout=self.log, stderr=subprocess.STDOUT)
+        self.window = self._xdotool("search", "--sync", "--onlyvisible", "--name",
+                                    WINDOW_TITLE, timeout=30).split()[0]
+        self._xdotool("windowactivate", "--sync", self.window)
+        self._xdotool("windowfocus", "--sync", self.window)
+
+    def _xdotool(self, *args, timeout=10):
+        return subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=timeout,
+                              stdout=subprocess.PIPE, text=True).stdout
+
+    def press(self, key):
+        """Presses a key in the focused window; returns the moments before the
+        call and after xdotool has passed the key on to the X server."""
+        before = time.monotonic()
+        self._xdotool("key", key)
+        return before, time.monotonic()
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.log.close()
+        return self.proc.returncode
+
+
+def _goertzel_tables(freqs):
+    tables = {}
+    for name, hz in freqs.items():
+        w = 2 * math.pi * hz / RATE
+        tables[name] = ([math.cos(w * i) for i in range(FRAME)],
+                        [math.sin(w * i) for i in range(FRAME)])
+    return tables
+
+
+def frame_label(frame, tables):
+    """The tone that carries most of the frame's energy, and that share."""
+    energy = sum(map(operator.mul, frame, frame))
+    best, best_power = None, 0.0
+    for name, (c, s) in tables.items():
+        re = sum(map(operator.mul, frame, c))
+        im = sum(map(operator.mul, frame, s))
+        power = (re * re + im * im) * 2 / len(frame)
+        if power > best_power:
+            best, best_power = name, power
+    return best, (best_power / energy if energy else 0.0)
+
+
+def frame_energy(samples, f):
+    frame = samples[f * FRAME:(f + 1) * FRAME]
+    return sum(map(operator.mul, frame, frame))
+
+
+def sounds_heard(samples, freqs):
+    """Splits a recording into the sounds heard: a list of dicts with onset and
+    end (sample indices), the tone's name ('?' when no known tone carries the
+    sound) and the frames' labels. freqs maps names to tone frequencies."""
+    tables = _goertzel_tables(freqs)
+    limit = (SILENT_RMS * 32768) ** 2 * FRAME
+    loud = []
+    for start in range(0, len(samples) - FRAME + 1, FRAME):
+        frame = samples[start:start + FRAME]
+        if sum(map(operator.mul, frame, frame)) > limit:
+            loud.append(start // FRAME)
+
+    # Group loud frames into sounds.
+    groups = []
+    for f in loud:
+        if groups and f - groups[-1][-1] <= MERGE_GAP + 1:
+            groups[-1].append(f)
+        else:
+            groups.append([f])
+
+    heard = []
+    for frames in groups:
+        # A frame that a sound fills only in part (at its start, its end, or a
+        # pause inside it) is labelled "-" and does not count: a tone over part
+        # of a frame carries only that part of the frame's power.
+        energies = [frame_energy(samples, f) for f in frames]
+        full = 0.7 * max(energies)
+        labels = []
+        for f, e in zip(frames, energies):
+            if e < full:
+                labels.append("-")
+                continue
+            name, share = frame_label(samples[f * FRAME:(f + 1) * FRAME], tables)
+            labels.append(name if share >= PURE else "?")
+        names = set(labels) - {"-"}
+        name = names.pop() if len(names) == 1 else "?"
+        first = frames[0] * FRAME
+        level = ONSET_LEVEL * 32768
+        begin = max(0, first - FRAME)
+        onset = next((i for i in range(begin, (frames[0] + 1) * FRAME)
+                      if abs(samples[i]) >= level), first)
+        heard.append({"onset": onset, "end": (frames[-1] + 1) * FRAME,
+                      "name": name, "labels": labels})
+    return heard
