@@ -13,10 +13,13 @@ played. The time of sample 0 is therefore the smallest "arrival minus samples
 so far / rate" over all pieces; with a few thousand pieces the smallest is close
 to the truth even on a busy machine. A sound's onset time is that plus its
 first loud sample's index / rate. The key press is timed by the same clock
-right after xdotool has handed the key to the X server.
+the moment the X server has taken the key press: the press is sent through
+the XTest extension and XSync returns once the server has handled it (xdotool
+would add its own start-up and a 12 ms wait to that moment).
 """
 
 import array
+import ctypes
 import math
 import operator
 import os
@@ -147,6 +150,41 @@ class Recorder:
         return self.start + index / RATE
 
 
+class Keyboard:
+    """Key presses through the X server's XTest extension."""
+
+    def __init__(self, display):
+        self.x11 = ctypes.CDLL("libX11.so.6")
+        self.xtst = ctypes.CDLL("libXtst.so.6")
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x11.XStringToKeysym.restype = ctypes.c_ulong
+        self.x11.XStringToKeysym.argtypes = [ctypes.c_char_p]
+        self.x11.XKeysymToKeycode.restype = ctypes.c_ubyte
+        self.x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        self.x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        self.x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
+                                                ctypes.c_ulong]
+        self.display = self.x11.XOpenDisplay(display.encode())
+        if not self.display:
+            raise RuntimeError("cannot open display " + display)
+
+    def press(self, key):
+        code = self.x11.XKeysymToKeycode(self.display, self.x11.XStringToKeysym(key.encode()))
+        self.xtst.XTestFakeKeyEvent(self.display, code, 1, 0)
+        self.x11.XSync(self.display, 0)
+        taken = time.monotonic()
+        self.xtst.XTestFakeKeyEvent(self.display, code, 0, 0)
+        self.x11.XSync(self.display, 0)
+        return taken
+
+    def close(self):
+        if self.display:
+            self.x11.XCloseDisplay(self.display)
+            self.display = None
+
+
 class Program:
     """The program started in the session, its window found and focused."""
 
@@ -159,19 +197,19 @@ class Program:
                                     WINDOW_TITLE, timeout=30).split()[0]
         self._xdotool("windowactivate", "--sync", self.window)
         self._xdotool("windowfocus", "--sync", self.window)
+        self.keyboard = Keyboard(self.env["DISPLAY"])
 
     def _xdotool(self, *args, timeout=10):
         return subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=timeout,
                               stdout=subprocess.PIPE, text=True).stdout
 
     def press(self, key):
-        """Presses a key in the focused window; returns the moments before the
-        call and after xdotool has passed the key on to the X server."""
-        before = time.monotonic()
-        self._xdotool("key", key)
-        return before, time.monotonic()
+        """Presses and releases a key in the focused window; returns the
+        moment the X server had taken the press."""
+        return self.keyboard.press(key)
 
     def stop(self):
+        self.keyboard.close()
         if self.proc.poll() is None:
             self.proc.terminate()
             try:
@@ -231,6 +269,7 @@ def sounds_heard(samples, freqs):
             groups.append([f])
 
     heard = []
+    level = ONSET_LEVEL * 32768
     for frames in groups:
         # A frame that a sound fills only in part (at its start, its end, or a
         # pause inside it) is labelled "-" and does not count: a tone over part
@@ -244,13 +283,29 @@ def sounds_heard(samples, freqs):
                 continue
             name, share = frame_label(samples[f * FRAME:(f + 1) * FRAME], tables)
             labels.append(name if share >= PURE else "?")
-        names = set(labels) - {"-"}
-        name = names.pop() if len(names) == 1 else "?"
-        first = frames[0] * FRAME
-        level = ONSET_LEVEL * 32768
-        begin = max(0, first - FRAME)
-        onset = next((i for i in range(begin, (frames[0] + 1) * FRAME)
-                      if abs(samples[i]) >= level), first)
-        heard.append({"onset": onset, "end": (frames[-1] + 1) * FRAME,
-                      "name": name, "labels": labels})
+
+        # One sound can follow another without a pause (the newer cuts the
+        # older): split where the tone changes. A single unclear frame where
+        # one tone meets the next is the seam, not a sound of its own.
+        runs = []  # [label, first frame index in group, last]
+        for i, label in enumerate(labels):
+            if label == "-":
+                continue
+            if runs and runs[-1][0] == label:
+                runs[-1][2] = i
+            else:
+                runs.append([label, i, i])
+        runs = [r for r in runs if not (r[0] == "?" and r[1] == r[2])] or [["?", 0, len(frames) - 1]]
+        for n, (name, a, b) in enumerate(runs):
+            first = frames[a] * FRAME
+            if n == 0:
+                # The sound's first loud sample, from the start of the group.
+                begin = max(0, frames[0] * FRAME - FRAME)
+                onset = next((i for i in range(begin, first + FRAME)
+                              if abs(samples[i]) >= level), first)
+            else:
+                onset = first
+            end = (frames[runs[n + 1][1] - 1] if n + 1 < len(runs) else frames[-1]) + 1
+            heard.append({"onset": onset, "end": end * FRAME, "name": name,
+                          "labels": labels[a:b + 1]})
     return heard
