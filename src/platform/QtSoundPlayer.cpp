@@ -1,13 +1,48 @@
 #include "platform/QtSoundPlayer.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSoundEffect>
+#include <QtEndian>
 
 // The alert lives in a resource of this static library; registering it by hand
 // makes sure it is there however the library is linked.
 static void initSoundResources()
 {
     Q_INIT_RESOURCE(platform_sounds);
+}
+
+// Whether the file is a whole RIFF wave file: a format chunk, then a data
+// chunk that the file holds in full. Qt's decoder waits for ever on a file that
+// ends early (an empty file, a cut-off download), and while it waits every
+// sound effect that is deleted blocks the program: such a file must never
+// reach it. Whether the format inside can be played is left to the decoder.
+bool QtSoundPlayer::isWholeWaveFile(const QString& file)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = in.size();
+    const QByteArray head = in.read(12);
+    if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE")
+        return false;
+    bool format = false;
+    qint64 at = 12;
+    while (at + 8 <= size) {
+        in.seek(at);
+        const QByteArray chunk = in.read(8);
+        if (chunk.size() < 8)
+            return false;
+        const qint64 length = qFromLittleEndian<quint32>(chunk.constData() + 4);
+        const qint64 body = at + 8;
+        if (chunk.startsWith("fmt ")) {
+            format = length >= 16 && body + length <= size;
+        } else if (chunk.startsWith("data")) {
+            return format && body + length <= size;
+        }
+        at = body + length + (length & 1);
+    }
+    return false;
 }
 
 QtSoundPlayer::QtSoundPlayer(QObject* parent) : QObject(parent)
@@ -32,8 +67,7 @@ QUrl QtSoundPlayer::currentSource() const
 void QtSoundPlayer::play(const QString& file)
 {
     const QFileInfo info(file);
-    // A missing file needs no decoder to tell it cannot be played.
-    if (file.isEmpty() || !info.isFile())
+    if (file.isEmpty() || !info.isFile() || !isWholeWaveFile(file))
         start(alertSource(), false);
     else
         start(QUrl::fromLocalFile(info.absoluteFilePath()), true);

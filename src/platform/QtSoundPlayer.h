@@ -25,6 +25,10 @@ public:
     // The built-in alert tone.
     static QUrl alertSource();
 
+    // Whether the file is a RIFF wave file with a format chunk and all of its
+    // data chunk; only such a file is handed to Qt's decoder.
+    static bool isWholeWaveFile(const QString& file);
+
 private:
     void start(const QUrl& source, bool alertOnError);
     void onStatusChanged(QSoundEffect* effect, bool alertOnError);
