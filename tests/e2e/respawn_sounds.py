@@ -10,7 +10,9 @@ the countdowns as they stood before the tick; an item of period P shows P, P-1,
 ..., 1 and then P again; it is due when the countdown seen is the lead time + 1
 (notice) or 1 (respawn); the items due in one tick play one combined file.
 
-usage: respawn_sounds.py SESSION_POINTER STAGED_PROGRAM_FOLDER [--keep]
+usage: respawn_sounds.py SESSION_POINTER STAGED_PROGRAM_FOLDER SCENARIO [--keep]
+(SCENARIO: a name in SCENARIOS; the program folder copy, its log and the
+recording are kept when the test fails or with --keep)
 """
 
 import os
@@ -22,46 +24,59 @@ import harness  # noqa: E402
 TOLERANCE = 0.150      # seconds a sound may start away from its tick
 TICKS = 20             # ticks recorded after S
 LENGTH_TOLERANCE = 0.060  # seconds a sound may be heard longer or shorter
+TONE = 0.3             # seconds of tone in a sound file, unless LONG says otherwise
+ALERT_LENGTH = 0.23    # the built-in alert: two 90 ms beeps 60 ms apart
+DEFAULT = "default"    # the default sound file's name in the expected list
 
 LETTERS = "srco"
 KEYS = ["sniper", "rocket", "camo", "overshield"]
-
-# The settings this run writes. Lead time 2 s; periods chosen so that within 20
-# ticks there are single notices and respawns and pairs of items due together.
-LEAD = 2
-PERIODS = [6, 8, 5, 7]          # sniper, rocket, camo, overshield on map 0
-NOTIFY = [1, 1, 1, 1]
-MISSING = "so.wav"              # left out: the built-in alert plays instead
-# Tones last 0.3 s, but this one 1.3 s: the sound of the next second must cut it.
-LONG = {"c.wav": 1.3}
-ALERT_LENGTH = 0.23             # two 90 ms beeps 60 ms apart
-
 COMBINATIONS = ["s", "r", "c", "o", "sr", "sc", "so", "rc", "ro", "co",
                 "src", "sro", "sco", "rco", "srco"]
 FILES = [c + ".wav" for c in COMBINATIONS] + ["hill.wav", "oddball.wav"]
 
+# What each run writes into times.ini (map 0's periods: sniper, rocket, camo,
+# overshield) and which sounds/ file it leaves out.
+SCENARIOS = {
+    # Names at notice and respawn, lead 2 s: within 20 ticks single items and
+    # pairs due together; one file missing, so the built-in alert plays; c.wav
+    # is long, so the sound of the next second must cut it.
+    "names": {"lead": 2, "periods": [6, 8, 5, 7], "notify": [1, 1, 1, 1],
+              "respawnsound": 0, "missing": "so.wav", "long": {"c.wav": 1.3}},
+    # The default sound at respawns, lead 3 s: the Camouflage is not announced
+    # at all (its respawns bring no default sound either); where a respawn and
+    # another item's notice fall together only the default sound plays.
+    "default": {"lead": 3, "periods": [5, 999, 4, 6], "notify": [1, 1, 0, 1],
+                "respawnsound": 1, "missing": None, "long": {}},
+}
 
-def times_ini():
-    lines = ["[settings]", "time=%d" % LEAD]
-    lines += ["notify%s=%d" % (k, n) for k, n in zip(KEYS, NOTIFY)]
-    lines += ["respawnsound=0", "defaultsoundfilename=", "boxtype=0", "alwaysontop=0",
-              "disablescreensaver=0", "disablehotkeys=0", ""]
+
+def times_ini(sc, default_file):
+    lines = ["[settings]", "time=%d" % sc["lead"]]
+    lines += ["notify%s=%d" % (k, n) for k, n in zip(KEYS, sc["notify"])]
+    lines += ["respawnsound=%d" % sc["respawnsound"], "defaultsoundfilename=" + default_file,
+              "boxtype=0", "alwaysontop=0", "disablescreensaver=0", "disablehotkeys=0", ""]
     for m in range(13):
-        periods = PERIODS if m == 0 else [999] * 4
+        periods = sc["periods"] if m == 0 else [999] * 4
         lines.append("[%d]" % m)
         lines += ["%s=%d" % (k, p) for k, p in zip(KEYS, periods)]
         lines.append("")
     return "\n".join(lines)
 
 
-def expected_sounds(periods, lead, notify, ticks):
+def expected_sounds(sc, ticks):
     """[(tick, file)] for a clock started from fresh countdowns."""
+    periods, lead, notify = sc["periods"], sc["lead"], sc["notify"]
     countdown = list(periods)
     out = []
     for tick in range(1, ticks + 1):
-        due = [notify[k] == 1 and countdown[k] in (lead + 1, 1) for k in range(4)]
-        if any(due):
-            out.append((tick, "".join(LETTERS[k] for k in range(4) if due[k]) + ".wav"))
+        due = [countdown[k] in (lead + 1, 1) for k in range(4)]
+        respawn = any(countdown[k] == 1 and notify[k] == 1 for k in range(4))
+        if respawn and sc["respawnsound"]:
+            out.append((tick, DEFAULT))
+        else:
+            due = [due[k] and notify[k] != 0 for k in range(4)]
+            if any(due):
+                out.append((tick, "".join(LETTERS[k] for k in range(4) if due[k]) + ".wav"))
         for k in range(4):
             if countdown[k] != 999:
                 countdown[k] -= 1
@@ -74,23 +89,31 @@ def tone_frequencies():
     # 1200, 1400, ... Hz: far from each other at 10 ms frames, and from the alert.
     freqs = {name: 1200 + 200 * i for i, name in enumerate(FILES)}
     freqs["alert"] = harness.ALERT_HZ
+    freqs[DEFAULT] = 1200 + 200 * len(FILES)
     return freqs
 
 
 def main():
-    pointer, staged = sys.argv[1], sys.argv[2]
+    pointer, staged, scenario = sys.argv[1], sys.argv[2], sys.argv[3]
     keep = "--keep" in sys.argv
+    sc = SCENARIOS[scenario]
     session = harness.load_session(pointer)
     freqs = tone_frequencies()
+    length = dict.fromkeys(FILES + [DEFAULT], TONE)
+    length.update(sc["long"])
+    length["alert"] = ALERT_LENGTH
 
     folder = harness.ProgramFolder(staged)
-    folder.write_ini(times_ini())
-    for name in FILES:
-        if name != MISSING:
-            harness.write_tone(folder.sound(name), freqs[name], LONG.get(name, 0.3))
+    # The default sound is named by its full path, outside the program folder.
+    default_file = os.path.join(folder.tmp, "respawn.wav")
+    folder.write_ini(times_ini(sc, default_file))
+    for f in FILES:
+        if f != sc["missing"]:
+            harness.write_tone(folder.sound(f), freqs[f], length[f])
+    harness.write_tone(default_file, freqs[DEFAULT], length[DEFAULT])
 
-    expected = [(tick, "alert" if name == MISSING else name)
-                for tick, name in expected_sounds(PERIODS, LEAD, NOTIFY, TICKS)]
+    expected = [(tick, "alert" if f == sc["missing"] else f)
+                for tick, f in expected_sounds(sc, TICKS)]
 
     recorder = harness.Recorder(session)
     recorder.wait_started()
@@ -103,7 +126,7 @@ def main():
         # can be heard to its end.
         harness.time.sleep(pressed + TICKS + 0.5 - harness.time.monotonic())
         program.press("s")
-        harness.time.sleep(max(LONG.values()) + 0.3)
+        harness.time.sleep(max(length.values()) + 0.3)
     finally:
         rc = program.stop() if program else None
         samples = recorder.stop()
@@ -128,25 +151,25 @@ def main():
             continue
         remaining.remove(match)
         delay = recorder.time_of(match["onset"]) - due
-        length = (match["end"] - match["onset"]) / harness.RATE
+        heard_for = (match["end"] - match["onset"]) / harness.RATE
         # Heard in full, or until the next second's sound replaced it.
-        full = ALERT_LENGTH if name == "alert" else LONG.get(name, 0.3)
+        full = length[name]
         if i + 1 < len(expected):
             full = min(full, expected[i + 1][0] - tick)
-        print("%-6d %-12s %-12s %+6.1f %6.0f" % (tick, name, match["name"], delay * 1000, length * 1000))
+        print("%-6d %-12s %-12s %+6.1f %6.0f" % (tick, name, match["name"], delay * 1000, heard_for * 1000))
         if match["name"] != name:
             failures.append("tick %d: heard %s, expected %s" % (tick, match["name"], name))
         if abs(delay) > TOLERANCE:
             failures.append("tick %d: %s came %+.0f ms from its second" % (tick, name, delay * 1000))
-        if abs(length - full) > LENGTH_TOLERANCE:
+        if abs(heard_for - full) > LENGTH_TOLERANCE:
             failures.append("tick %d: %s was heard for %.0f ms, not %.0f"
-                            % (tick, name, length * 1000, full * 1000))
+                            % (tick, name, heard_for * 1000, full * 1000))
     for h in remaining:
         at = recorder.time_of(h["onset"]) - pressed
         failures.append("extra sound %s at %+.3f s from S (frames %s)"
                         % (h["name"], at, " ".join(h["labels"])))
 
-    if keep:
+    if keep or failures:
         path = os.path.join(folder.tmp, "recording.raw")
         with open(path, "wb") as f:
             f.write(samples.tobytes())
