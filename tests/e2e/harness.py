@@ -5,17 +5,20 @@ by tests/e2e/session. Here: a copy of the program folder with its own times.ini
 and sounds/, the program started in the session, a key pressed, the null sink's
 monitor recorded, and the recording turned into a list of sounds heard.
 
-Timing. Every moment is on one clock, time.monotonic() (CLOCK_MONOTONIC). The
-recorder reads the monitor in small pieces and notes when each piece arrives;
-the monitor hands out each sample as the null sink plays it, so a sample can
-arrive late (the reader was not scheduled at once) but never before it was
-played. The time of sample 0 is therefore the smallest "arrival minus samples
-so far / rate" over all pieces; with a few thousand pieces the smallest is close
-to the truth even on a busy machine. A sound's onset time is that plus its
-first loud sample's index / rate. The key press is timed by the same clock
-the moment the X server has taken the key press: the press is sent through
-the XTest extension and XSync returns once the server has handled it (xdotool
-would add its own start-up and a 12 ms wait to that moment).
+Timing. Every moment is on one clock, CLOCK_MONOTONIC (time.monotonic()).
+- The reference: the moment the X server had taken the key press. The press
+  is sent through the XTest extension, and XSync returns once the server has
+  handled it (xdotool would add its own start-up and a 12 ms wait). Tick n of a
+  clock started by S is due n seconds after it.
+- A sound's moment: when the null sink took its first loud sample from the
+  stream. The recorder reads the sink's monitor in small pieces (parec asks for
+  10 ms) and notes when each piece arrives. A piece cannot arrive before the
+  sink has taken it, and the sink takes audio at most those 10 ms ahead of its
+  clock and never takes it back (no rewinds), while a reader that was slow to
+  run only makes a piece late. So "arrival - samples so far / rate" is smallest
+  for the promptest piece, and that smallest value over a few thousand pieces
+  is the moment of sample 0, read at most 10 ms early. A sound's moment is that
+  plus its first loud sample's index / rate.
 """
 
 import array
