@@ -1,19 +1,104 @@
 #include "platform/QtSoundPlayer.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSoundEffect>
-#include <QUrl>
+#include <QtEndian>
 
-QtSoundPlayer::QtSoundPlayer(QObject* parent) : QObject(parent) {}
+// The alert lives in a resource of this static library; registering it by hand
+// makes sure it is there however the library is linked.
+static void initSoundResources()
+{
+    Q_INIT_RESOURCE(platform_sounds);
+}
+
+// Whether the file is a whole RIFF wave file: a format chunk, then a data
+// chunk that the file holds in full. Qt's decoder waits for ever on a file that
+// ends early (an empty file, a cut-off download), and while it waits every
+// sound effect that is deleted blocks the program: such a file must never
+// reach it. Whether the format inside can be played is left to the decoder.
+bool QtSoundPlayer::isWholeWaveFile(const QString& file)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = in.size();
+    const QByteArray head = in.read(12);
+    if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE")
+        return false;
+    bool format = false;
+    qint64 at = 12;
+    while (at + 8 <= size) {
+        in.seek(at);
+        const QByteArray chunk = in.read(8);
+        if (chunk.size() < 8)
+            return false;
+        const qint64 length = qFromLittleEndian<quint32>(chunk.constData() + 4);
+        const qint64 body = at + 8;
+        if (chunk.startsWith("fmt ")) {
+            format = length >= 16 && body + length <= size;
+        } else if (chunk.startsWith("data")) {
+            return format && body + length <= size;
+        }
+        at = body + length + (length & 1);
+    }
+    return false;
+}
+
+QtSoundPlayer::QtSoundPlayer(QObject* parent) : QObject(parent)
+{
+    initSoundResources();
+    alertKeeper_ = new QSoundEffect(this);
+    alertKeeper_->setSource(alertSource());
+}
 
 QtSoundPlayer::~QtSoundPlayer() = default;
 
+QUrl QtSoundPlayer::alertSource()
+{
+    return QUrl(QStringLiteral("qrc:/sounds/alert.wav"));
+}
+
+QUrl QtSoundPlayer::currentSource() const
+{
+    return current_ ? current_->source() : QUrl();
+}
+
 void QtSoundPlayer::play(const QString& file)
 {
+    const QFileInfo info(file);
+    if (file.isEmpty() || !info.isFile() || !isWholeWaveFile(file))
+        start(alertSource(), false);
+    else
+        start(QUrl::fromLocalFile(info.absoluteFilePath()), true);
+}
+
+void QtSoundPlayer::start(const QUrl& source, bool alertOnError)
+{
+    // A fresh effect for every sound: one effect played again and again falls
+    // silent after a few plays, and setting the same source again does nothing.
     if (current_) {
+        current_->disconnect(this);
         current_->stop();
         current_->deleteLater();
     }
-    current_ = new QSoundEffect(this);
-    current_->setSource(QUrl::fromLocalFile(file));
-    current_->play();
+    auto* effect = new QSoundEffect(this);
+    current_ = effect;
+    connect(effect, &QSoundEffect::statusChanged, this,
+            [this, effect, alertOnError] { onStatusChanged(effect, alertOnError); });
+    effect->setSource(source);
+    effect->play();
+}
+
+void QtSoundPlayer::onStatusChanged(QSoundEffect* effect, bool alertOnError)
+{
+    if (effect != current_ || effect->status() != QSoundEffect::Error)
+        return;
+    if (alertOnError) {
+        start(alertSource(), false);
+    } else {
+        // Even the alert cannot be played: stay silent.
+        current_->disconnect(this);
+        current_->deleteLater();
+    }
 }

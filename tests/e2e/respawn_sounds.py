@@ -1,0 +1,187 @@
+#!/usr/bin/env python3
+"""End to end: the staged program, started in a private desktop session, plays
+the right sound file in the right second after S starts its clock.
+
+Each sound file is a pure tone of its own frequency, so the recording of the
+sound server's output tells which file played. The expected (tick, file) list is
+worked out here from the times.ini written, by the rules of the game clock:
+the first tick comes 1000 ms after the start; each tick's notification pass sees
+the countdowns as they stood before the tick; an item of period P shows P, P-1,
+..., 1 and then P again; it is due when the countdown seen is the lead time + 1
+(notice) or 1 (respawn); the items due in one tick play one combined file.
+
+usage: respawn_sounds.py SESSION_POINTER STAGED_PROGRAM_FOLDER SCENARIO [--keep]
+(SCENARIO: a name in SCENARIOS; the program folder copy, its log and the
+recording are kept when the test fails or with --keep)
+"""
+
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import harness  # noqa: E402
+
+TOLERANCE = 0.150      # seconds a sound may start away from its tick
+TICKS = 20             # ticks recorded after S
+LENGTH_TOLERANCE = 0.060  # seconds a sound may be heard longer or shorter
+TONE = 0.3             # seconds of tone in a sound file, unless LONG says otherwise
+ALERT_LENGTH = 0.23    # the built-in alert: two 90 ms beeps 60 ms apart
+DEFAULT = "default"    # the default sound file's name in the expected list
+
+LETTERS = "srco"
+KEYS = ["sniper", "rocket", "camo", "overshield"]
+COMBINATIONS = ["s", "r", "c", "o", "sr", "sc", "so", "rc", "ro", "co",
+                "src", "sro", "sco", "rco", "srco"]
+FILES = [c + ".wav" for c in COMBINATIONS] + ["hill.wav", "oddball.wav"]
+
+# What each run writes into times.ini (map 0's periods: sniper, rocket, camo,
+# overshield) and which sounds/ file it leaves out.
+SCENARIOS = {
+    # Names at notice and respawn, lead 2 s: within 20 ticks single items and
+    # pairs due together; one file missing, so the built-in alert plays; c.wav
+    # is long, so the sound of the next second must cut it.
+    "names": {"lead": 2, "periods": [6, 8, 5, 7], "notify": [1, 1, 1, 1],
+              "respawnsound": 0, "missing": "so.wav", "long": {"c.wav": 1.3}},
+    # The default sound at respawns, lead 3 s: the Camouflage is not announced
+    # at all (its respawns bring no default sound either); where a respawn and
+    # another item's notice fall together only the default sound plays.
+    "default": {"lead": 3, "periods": [5, 999, 4, 6], "notify": [1, 1, 0, 1],
+                "respawnsound": 1, "missing": None, "long": {}},
+}
+
+
+def times_ini(sc, default_file):
+    lines = ["[settings]", "time=%d" % sc["lead"]]
+    lines += ["notify%s=%d" % (k, n) for k, n in zip(KEYS, sc["notify"])]
+    lines += ["respawnsound=%d" % sc["respawnsound"], "defaultsoundfilename=" + default_file,
+              "boxtype=0", "alwaysontop=0", "disablescreensaver=0", "disablehotkeys=0", ""]
+    for m in range(13):
+        periods = sc["periods"] if m == 0 else [999] * 4
+        lines.append("[%d]" % m)
+        lines += ["%s=%d" % (k, p) for k, p in zip(KEYS, periods)]
+        lines.append("")
+    return "\n".join(lines)
+
+
+def expected_sounds(sc, ticks):
+    """[(tick, file)] for a clock started from fresh countdowns."""
+    periods, lead, notify = sc["periods"], sc["lead"], sc["notify"]
+    countdown = list(periods)
+    out = []
+    for tick in range(1, ticks + 1):
+        due = [countdown[k] in (lead + 1, 1) for k in range(4)]
+        respawn = any(countdown[k] == 1 and notify[k] == 1 for k in range(4))
+        if respawn and sc["respawnsound"]:
+            out.append((tick, DEFAULT))
+        else:
+            due = [due[k] and notify[k] != 0 for k in range(4)]
+            if any(due):
+                out.append((tick, "".join(LETTERS[k] for k in range(4) if due[k]) + ".wav"))
+        for k in range(4):
+            if countdown[k] != 999:
+                countdown[k] -= 1
+                if countdown[k] == 0:
+                    countdown[k] = periods[k]
+    return out
+
+
+def tone_frequencies():
+    # 1200, 1400, ... Hz: far from each other at 10 ms frames, and from the alert.
+    freqs = {name: 1200 + 200 * i for i, name in enumerate(FILES)}
+    freqs["alert"] = harness.ALERT_HZ
+    freqs[DEFAULT] = 1200 + 200 * len(FILES)
+    return freqs
+
+
+def main():
+    pointer, staged, scenario = sys.argv[1], sys.argv[2], sys.argv[3]
+    keep = "--keep" in sys.argv
+    sc = SCENARIOS[scenario]
+    session = harness.load_session(pointer)
+    freqs = tone_frequencies()
+    length = dict.fromkeys(FILES + [DEFAULT], TONE)
+    length.update(sc["long"])
+    length["alert"] = ALERT_LENGTH
+
+    folder = harness.ProgramFolder(staged)
+    # The default sound is named by its full path, outside the program folder.
+    default_file = os.path.join(folder.tmp, "respawn.wav")
+    folder.write_ini(times_ini(sc, default_file))
+    for f in FILES:
+        if f != sc["missing"]:
+            harness.write_tone(folder.sound(f), freqs[f], length[f])
+    harness.write_tone(default_file, freqs[DEFAULT], length[DEFAULT])
+
+    expected = [(tick, "alert" if f == sc["missing"] else f)
+                for tick, f in expected_sounds(sc, TICKS)]
+
+    recorder = harness.Recorder(session)
+    recorder.wait_started()
+    program = None
+    try:
+        program = harness.Program(folder.path, session, os.path.join(folder.tmp, "program.log"))
+        harness.time.sleep(0.5)
+        pressed = program.press("s")
+        # S again half way to the next tick stops the clock, so the last sound
+        # can be heard to its end.
+        harness.time.sleep(pressed + TICKS + 0.5 - harness.time.monotonic())
+        program.press("s")
+        harness.time.sleep(max(length.values()) + 0.3)
+    finally:
+        rc = program.stop() if program else None
+        samples = recorder.stop()
+
+    heard = harness.sounds_heard(samples, freqs)
+    failures = []
+    if program and rc not in (0, -15):
+        failures.append("the program ended with %s" % rc)
+
+    print("%-6s %-12s %-12s %6s %6s" % ("tick", "expected", "heard", "delay", "length"))
+    remaining = list(heard)
+    for i, (tick, name) in enumerate(expected):
+        due = pressed + tick
+        match = None
+        for h in remaining:
+            if abs(recorder.time_of(h["onset"]) - due) <= 0.5:
+                match = h
+                break
+        if match is None:
+            print("%-6d %-12s %-12s" % (tick, name, "-"))
+            failures.append("tick %d: %s not heard" % (tick, name))
+            continue
+        remaining.remove(match)
+        delay = recorder.time_of(match["onset"]) - due
+        heard_for = (match["end"] - match["onset"]) / harness.RATE
+        # Heard in full, or until the next second's sound replaced it.
+        full = length[name]
+        if i + 1 < len(expected):
+            full = min(full, expected[i + 1][0] - tick)
+        print("%-6d %-12s %-12s %+6.1f %6.0f" % (tick, name, match["name"], delay * 1000, heard_for * 1000))
+        if match["name"] != name:
+            failures.append("tick %d: heard %s, expected %s" % (tick, match["name"], name))
+        if abs(delay) > TOLERANCE:
+            failures.append("tick %d: %s came %+.0f ms from its second" % (tick, name, delay * 1000))
+        if abs(heard_for - full) > LENGTH_TOLERANCE:
+            failures.append("tick %d: %s was heard for %.0f ms, not %.0f"
+                            % (tick, name, heard_for * 1000, full * 1000))
+    for h in remaining:
+        at = recorder.time_of(h["onset"]) - pressed
+        failures.append("extra sound %s at %+.3f s from S (frames %s)"
+                        % (h["name"], at, " ".join(h["labels"])))
+
+    if keep or failures:
+        path = os.path.join(folder.tmp, "recording.raw")
+        with open(path, "wb") as f:
+            f.write(samples.tobytes())
+        print("kept", folder.tmp)
+    else:
+        folder.remove()
+
+    for f in failures:
+        print("FAIL:", f)
+    print("%d sounds expected, %d heard" % (len(expected), len(heard)))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
