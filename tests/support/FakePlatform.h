@@ -63,9 +63,11 @@ struct FakeDialogs : Dialogs {
         fileRequests << request;
         if (fileAnswers.empty())
             return std::nullopt;
-        std::optional<QString> answer = std::move(fileAnswers.front());
+        // Taken apart and built again: copying an empty optional makes GCC warn.
+        const bool chosen = fileAnswers.front().has_value();
+        const QString answer = fileAnswers.front().value_or(QString());
         fileAnswers.pop_front();
-        return answer;
+        return chosen ? std::optional<QString>(answer) : std::nullopt;
     }
 };
 
