@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -15,12 +17,10 @@ constexpr qint64 kMs = 1000000; // nanoseconds
 class FakeTickClock : public TickClock {
 public:
     qint64 now = 0;
-    std::vector<int> waits; // every wake-up asked for, in ms
 
     qint64 nowNs() const override { return now; }
     void wakeAfter(int ms, std::function<void()> wake) override
     {
-        waits.push_back(ms);
         due_ = now + ms * kMs;
         wake_ = std::move(wake);
     }
@@ -29,240 +29,115 @@ public:
         due_.reset();
         wake_ = nullptr;
     }
-
     bool armed() const { return due_.has_value(); }
 
-    // Time runs to t; each wake-up comes at the moment it was asked for.
-    void runTo(qint64 ms) { run(ms * kMs, false); }
-    // Time jumps to t (the program was held up); the wake-ups owed come then.
-    void stallTo(qint64 ms) { stallToNs(ms * kMs); }
-    void stallToNs(qint64 ns) { run(ns, true); }
-    // A wake-up that comes early.
-    void wakeNow()
-    {
-        if (due_)
-            give();
-    }
-
-private:
-    void run(qint64 to, bool late)
+    // Time runs to ms, each wake-up coming when it is due; or, when late, time jumps
+    // there at once (the program was held up) and the wake-ups owed come then.
+    void runTo(qint64 ms, bool late = false)
     {
         if (late)
-            now = std::max(now, to);
+            now = std::max(now, ms * kMs);
         // Bounded: a schedule that never lets time pass would loop here forever.
-        for (int i = 0; i < 100000 && due_ && *due_ <= to; ++i) {
+        for (int i = 0; i < 100000 && due_ && *due_ <= ms * kMs; ++i) {
             now = std::max(now, *due_);
-            give();
+            wakeNow();
         }
-        now = std::max(now, to);
+        now = std::max(now, ms * kMs);
     }
-    void give()
+    void wakeNow()
     {
+        if (!wake_)
+            return;
         due_.reset();
         std::exchange(wake_, nullptr)();
     }
 
+private:
     std::optional<qint64> due_;
     std::function<void()> wake_;
 };
 
 struct Harness {
     FakeTickClock clock;
-    DeadlineTimer timer;
+    std::unique_ptr<DeadlineTimer> timer;
     std::vector<qint64> tickTimes; // the clock as each handler began, in ms
 
-    explicit Harness(int intervalMs) : timer(intervalMs, clock)
+    explicit Harness(int intervalMs) : timer(std::make_unique<DeadlineTimer>(intervalMs, clock))
     {
-        QObject::connect(&timer, &DeadlineTimer::timeout,
-                         [this] { tickTimes.push_back(clock.now / kMs); });
+        QObject::connect(timer.get(), &DeadlineTimer::timeout, [this] {
+            tickTimes.push_back(clock.now / kMs);
+            // The next wake-up is asked for only when the handler is done: a tick
+            // never starts inside the one before it.
+            EXPECT_FALSE(clock.armed()) << "a wake-up is pending during the tick at " << tickTimes.back();
+        });
     }
-    qint64 timeouts() const { return qint64(tickTimes.size()); }
 };
 
-TEST(DeadlineTimer, TicksFallOnTheDeadlinesFromStart)
+TEST(DeadlineTimer, TicksFallOnTheDeadlines)
 {
-    Harness h(1000);
-    h.clock.now = 250 * kMs;
-    h.timer.start();
-    EXPECT_TRUE(h.timer.isActive());
-
+    using Script = std::function<void(Harness&)>;
+    const auto work = [](int ms) { return [ms](Harness& h) { h.clock.now += ms * kMs; }; };
+    const auto startAndRunTo = [](qint64 ms) {
+        return [ms](Harness& h) { h.timer->start(); h.clock.runTo(ms); };
+    };
     const struct {
-        qint64 ms;
-        qint64 ticks;
-    } steps[] = {{250, 0},  {1249, 0}, {1250, 1}, {1251, 1},  {2249, 1},
-                 {2250, 2}, {5500, 5}, {6249, 5}, {6250, 6}, {60250, 60}};
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.ms);
-        h.clock.runTo(step.ms);
-        EXPECT_EQ(h.timer.ticks(), step.ticks);
-        EXPECT_EQ(h.timeouts(), step.ticks);
+        const char* what;
+        int interval;
+        Script handler;                // what each tick's handler does
+        Script script;                 // what is done to the timer and the clock
+        std::vector<qint64> tickTimes; // when each tick's handler began
+    } cases[] = {
+        {"the first tick one interval after start", 1000, {},
+         [](Harness& h) { h.clock.runTo(250); h.timer->start(); h.clock.runTo(4250); },
+         {1250, 2250, 3250, 4250}},
+        {"the handler's time does not push the next tick back", 1000, work(700), startAndRunTo(4000),
+         {1000, 2000, 3000, 4000}},
+        {"a handler longer than the interval: the next tick starts when it ends", 1000, work(1500),
+         startAndRunTo(4000), {1000, 2500, 4000}},
+        {"after a stall the owed ticks come at once", 1000, {},
+         [](Harness& h) { h.timer->start(); h.clock.runTo(4500, true); h.clock.runTo(5000); },
+         {4500, 4500, 4500, 4500, 5000}},
+        {"an early wake-up ticks nothing and waits for the rest", 1000, {},
+         [](Harness& h) { h.timer->start(); h.clock.runTo(400); h.clock.wakeNow(); h.clock.runTo(1000); },
+         {1000}},
+        {"stop freezes; start begins a full interval", 1000, {},
+         [](Harness& h) {
+             h.timer->start(); h.clock.runTo(2500); h.timer->stop();
+             h.clock.runTo(10000); h.timer->start(); h.clock.runTo(11999);
+         },
+         {1000, 2000, 11000}},
+        {"a new interval counts from when it is set; the same one changes nothing", 1000, {},
+         [](Harness& h) {
+             h.timer->start(); h.clock.runTo(2500); h.timer->setInterval(500);
+             h.clock.runTo(4200); h.timer->setInterval(500); h.clock.runTo(4999);
+         },
+         {1000, 2000, 3000, 3500, 4000, 4500}},
+        {"no interval, no ticks, until it is given one", 0, {},
+         [](Harness& h) {
+             h.timer->start(); h.clock.runTo(5000); h.timer->setInterval(1000); h.clock.runTo(6999);
+         },
+         {6000}},
+        {"stopped by the handler", 1000, [](Harness& h) { h.timer->stop(); }, startAndRunTo(4500), {1000}},
+        {"restarted by the handler, 300 ms into the tick", 1000,
+         [](Harness& h) { h.clock.now += 300 * kMs; h.timer->start(); },
+         startAndRunTo(4500), {1000, 2300, 3600}},
+        {"deleted by the handler, after it asked for a wake-up", 1000,
+         [](Harness& h) { h.timer->start(); h.timer.reset(); },
+         [](Harness& h) {
+             h.timer->start();
+             h.clock.runTo(4500);
+             EXPECT_FALSE(h.clock.armed()) << "a wake-up is left for a timer that is gone";
+         },
+         {1000}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Harness h(c.interval);
+        if (c.handler)
+            QObject::connect(h.timer.get(), &DeadlineTimer::timeout, [&] { c.handler(h); });
+        c.script(h);
+        EXPECT_EQ(h.tickTimes, c.tickTimes);
     }
-    EXPECT_EQ(h.tickTimes[0], 1250);
-    EXPECT_EQ(h.tickTimes[4], 5250);
-    EXPECT_EQ(h.tickTimes[59], 60250);
-}
-
-TEST(DeadlineTimer, WakeUpsAreRoundedUpToTheDeadline)
-{
-    Harness h(1000);
-    h.timer.start();
-    // Each wake-up comes 0.3 ms late; a wait of 999.7 ms must not become 999.
-    for (qint64 second = 1; second <= 3; ++second) {
-        h.clock.stallToNs(second * 1000 * kMs + 300000);
-        EXPECT_EQ(h.timer.ticks(), second);
-    }
-    EXPECT_EQ(h.clock.waits, (std::vector<int>{1000, 1000, 1000, 1000}));
-}
-
-TEST(DeadlineTimer, AnEarlyWakeUpTicksNothingAndWaitsForTheRest)
-{
-    Harness h(1000);
-    h.timer.start();
-    h.clock.runTo(400);
-    h.clock.wakeNow();
-    EXPECT_EQ(h.timeouts(), 0);
-    EXPECT_EQ(h.clock.waits, (std::vector<int>{1000, 600}));
-    h.clock.runTo(1000);
-    EXPECT_EQ(h.tickTimes, std::vector<qint64>{1000});
-}
-
-TEST(DeadlineTimer, LateTicksAreMadeUpAtOnce)
-{
-    Harness h(1000);
-    h.timer.start();
-    h.clock.stallTo(4500);
-    EXPECT_EQ(h.tickTimes, (std::vector<qint64>{4500, 4500, 4500, 4500}));
-    EXPECT_EQ(h.clock.waits.back(), 500);
-    h.clock.runTo(5000);
-    EXPECT_EQ(h.timer.ticks(), 5);
-}
-
-TEST(DeadlineTimer, WorkInTheHandlerDoesNotPushLaterTicksBack)
-{
-    Harness h(1000);
-    // Each tick takes 700 ms; a timer re-armed after the tick would come next at 2700.
-    QObject::connect(&h.timer, &DeadlineTimer::timeout, [&h] { h.clock.now += 700 * kMs; });
-    h.timer.start();
-    h.clock.runTo(10000);
-    EXPECT_EQ(h.tickTimes,
-              (std::vector<qint64>{1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000, 9000, 10000}));
-    EXPECT_EQ(h.clock.waits, (std::vector<int>{1000, 300, 300, 300, 300, 300, 300, 300, 300, 300, 300}));
-}
-
-TEST(DeadlineTimer, StopFreezesAndStartBeginsAFullIntervalFromNow)
-{
-    Harness h(1000);
-    h.timer.start();
-    h.clock.runTo(2500);
-    h.timer.stop();
-    EXPECT_FALSE(h.timer.isActive());
-    EXPECT_FALSE(h.clock.armed());
-    h.clock.runTo(10000);
-    EXPECT_EQ(h.timeouts(), 2);
-    EXPECT_EQ(h.timer.ticks(), 2);
-
-    h.timer.start();
-    EXPECT_EQ(h.timer.ticks(), 0);
-    h.clock.runTo(10999);
-    EXPECT_EQ(h.timeouts(), 2);
-    h.clock.runTo(11000);
-    EXPECT_EQ(h.timeouts(), 3);
-    EXPECT_EQ(h.timer.ticks(), 1);
-}
-
-TEST(DeadlineTimer, HandlerThatStopsEndsTheTicks)
-{
-    Harness h(1000);
-    QObject::connect(&h.timer, &DeadlineTimer::timeout, [&h] {
-        if (h.timer.ticks() == 3)
-            h.timer.stop();
-    });
-    h.timer.start();
-    h.clock.runTo(10000);
-    EXPECT_EQ(h.timeouts(), 3);
-    EXPECT_FALSE(h.timer.isActive());
-    EXPECT_FALSE(h.clock.armed());
-}
-
-TEST(DeadlineTimer, HandlerThatRestartsBeginsANewSchedule)
-{
-    Harness h(1000);
-    bool restarted = false;
-    QObject::connect(&h.timer, &DeadlineTimer::timeout, [&] {
-        if (!restarted) {
-            restarted = true;
-            h.clock.now += 300 * kMs;
-            h.timer.start(); // at 1300
-        }
-    });
-    h.timer.start();
-    h.clock.runTo(1000);
-    EXPECT_EQ(h.timeouts(), 1);
-    EXPECT_EQ(h.timer.ticks(), 0);
-    h.clock.runTo(2299);
-    EXPECT_EQ(h.timeouts(), 1);
-    h.clock.runTo(2300);
-    EXPECT_EQ(h.timeouts(), 2);
-    EXPECT_EQ(h.timer.ticks(), 1);
-}
-
-TEST(DeadlineTimer, NewIntervalCountsFromWhenItIsSet)
-{
-    Harness h(1000);
-    h.timer.start();
-    h.clock.runTo(2500);
-    h.timer.setInterval(500);
-    EXPECT_EQ(h.timer.interval(), 500);
-    h.clock.runTo(2999);
-    EXPECT_EQ(h.timer.ticks(), 2);
-    h.clock.runTo(4000);
-    EXPECT_EQ(h.tickTimes, (std::vector<qint64>{1000, 2000, 3000, 3500, 4000}));
-
-    // The same interval again changes nothing.
-    h.timer.setInterval(500);
-    h.clock.runTo(4499);
-    EXPECT_EQ(h.timer.ticks(), 5);
-    h.clock.runTo(4500);
-    EXPECT_EQ(h.timer.ticks(), 6);
-}
-
-TEST(DeadlineTimer, NoIntervalNoTicks)
-{
-    Harness h(0);
-    h.timer.start();
-    EXPECT_TRUE(h.timer.isActive());
-    EXPECT_FALSE(h.clock.armed());
-    h.clock.runTo(5000);
-    EXPECT_EQ(h.timeouts(), 0);
-
-    // Given an interval while switched on, it counts from then.
-    h.timer.setInterval(1000);
-    h.clock.runTo(5999);
-    EXPECT_EQ(h.timeouts(), 0);
-    h.clock.runTo(6000);
-    EXPECT_EQ(h.tickTimes, std::vector<qint64>{6000});
-}
-
-TEST(DeadlineTimer, IntervalSetWhileStoppedTakesEffectAtStart)
-{
-    Harness h(0);
-    h.timer.setInterval(1000);
-    EXPECT_FALSE(h.clock.armed());
-    h.clock.runTo(3000);
-    h.timer.start();
-    h.clock.runTo(4000);
-    EXPECT_EQ(h.tickTimes, std::vector<qint64>{4000});
-}
-
-TEST(DeadlineTimer, GoneTimerLeavesNoWakeUp)
-{
-    FakeTickClock clock;
-    {
-        DeadlineTimer timer(1000, clock);
-        timer.start();
-        EXPECT_TRUE(clock.armed());
-    }
-    EXPECT_FALSE(clock.armed());
 }
 
 } // namespace

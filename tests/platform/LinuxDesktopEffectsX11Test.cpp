@@ -3,10 +3,8 @@
 // X connection of its own, as another program on the desktop would.
 
 #include "platform/LinuxDesktopEffects.h"
-#include "platform/ProgramInfo.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QGuiApplication>
 #include <QMutex>
 #include <QMutexLocker>
@@ -15,29 +13,59 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/scrnsaver.h>
 
 #include <algorithm>
 #include <memory>
 #include <ostream>
+#include <utility>
 #include <vector>
 
-// Readable failures for geometries.
+// Readable failures.
 void PrintTo(const QRect& rect, std::ostream* out)
 {
     *out << rect.x() << ',' << rect.y() << ' ' << rect.width() << 'x' << rect.height();
 }
+void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << text.toStdString();
+}
+
+// A stand-in for the desktop's screen-saver service: it records what it is asked;
+// the n-th Inhibit gets the cookie 4711 + n.
+class FakeScreenSaverService : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+public:
+    QStringList calls() const
+    {
+        QMutexLocker lock(&mutex_);
+        return calls_;
+    }
+
+public slots:
+    uint Inhibit(const QString& /*application*/, const QString& /*reason*/)
+    {
+        QMutexLocker lock(&mutex_);
+        calls_ << QStringLiteral("Inhibit");
+        return 4711 + uint(calls_.count(QStringLiteral("Inhibit"))) - 1;
+    }
+    void UnInhibit(uint cookie)
+    {
+        QMutexLocker lock(&mutex_);
+        calls_ << QStringLiteral("UnInhibit %1").arg(cookie);
+    }
+
+private:
+    mutable QMutex mutex_;
+    QStringList calls_;
+};
 
 namespace {
 
 // How long the window manager and the X server get to do what was asked.
 constexpr int kSettleMs = 5000;
-
-struct DisplayCloser {
-    void operator()(Display* display) const { XCloseDisplay(display); }
-};
 
 class X11Test : public ::testing::Test {
 protected:
@@ -47,55 +75,33 @@ protected:
             GTEST_SKIP() << "needs Qt on X11 (run through run-on-x11.sh)";
         observer_.reset(XOpenDisplay(nullptr));
         ASSERT_TRUE(observer_) << "no X server";
-        netWmState_ = XInternAtom(observer(), "_NET_WM_STATE", False);
-        above_ = XInternAtom(observer(), "_NET_WM_STATE_ABOVE", False);
-        wmState_ = XInternAtom(observer(), "WM_STATE", False);
     }
 
     Display* observer() const { return observer_.get(); }
 
-    std::vector<Atom> atomsOf(Window window, Atom property) const
+    // The 32-bit items of a window property; none when the window has no such property.
+    std::vector<Atom> property(Window window, const char* name) const
     {
-        std::vector<Atom> atoms;
+        std::vector<Atom> items;
         Atom type = 0;
         int format = 0;
         unsigned long count = 0;
         unsigned long remaining = 0;
         unsigned char* data = nullptr;
-        if (XGetWindowProperty(observer(), window, property, 0, 1024, False, AnyPropertyType, &type,
-                               &format, &count, &remaining, &data) == Success &&
+        if (XGetWindowProperty(observer(), window, XInternAtom(observer(), name, False), 0, 1024, False,
+                               AnyPropertyType, &type, &format, &count, &remaining, &data) == Success &&
             data) {
-            if (type == XA_ATOM && format == 32) {
-                const auto* values = reinterpret_cast<const Atom*>(data);
-                atoms.assign(values, values + count);
-            }
+            if (format == 32)
+                items.assign(reinterpret_cast<const Atom*>(data), reinterpret_cast<const Atom*>(data) + count);
             XFree(data);
         }
-        return atoms;
+        return items;
     }
 
     bool isAbove(Window window) const
     {
-        const std::vector<Atom> states = atomsOf(window, netWmState_);
-        return std::find(states.begin(), states.end(), above_) != states.end();
-    }
-
-    // The window manager has taken the window on and it is on screen.
-    bool isManaged(Window window) const
-    {
-        Atom type = 0;
-        int format = 0;
-        unsigned long count = 0;
-        unsigned long remaining = 0;
-        unsigned char* data = nullptr;
-        XGetWindowProperty(observer(), window, wmState_, 0, 2, False, AnyPropertyType, &type, &format,
-                           &count, &remaining, &data);
-        const bool hasWmState = data && count > 0;
-        if (data)
-            XFree(data);
-        XWindowAttributes attributes{};
-        return hasWmState && XGetWindowAttributes(observer(), window, &attributes) &&
-               attributes.map_state == IsViewable;
+        const std::vector<Atom> states = property(window, "_NET_WM_STATE");
+        return std::ranges::count(states, XInternAtom(observer(), "_NET_WM_STATE_ABOVE", False)) == 1;
     }
 
     // The window's place on the screen and its size, as the X server has them.
@@ -111,52 +117,28 @@ protected:
         return {x, y, attributes.width, attributes.height};
     }
 
-    // Shows the window and waits until the window manager has placed it.
+    // Shows the window and waits until the window manager has taken it on and placed
+    // it (placement may take a configure or two after the map).
     Window showManaged(QWidget& window)
     {
         window.show();
         const auto id = Window(window.winId());
-        EXPECT_TRUE(QTest::qWaitFor([&] { return isManaged(id); }, kSettleMs));
-        // Placement may take a configure or two after the map.
         QRect last;
         EXPECT_TRUE(QTest::qWaitFor(
             [&] {
-                const QRect now = screenGeometry(id);
-                const bool same = now == last;
-                last = now;
-                return same;
+                XWindowAttributes attributes{};
+                const bool managed = !property(id, "WM_STATE").empty() &&
+                                     XGetWindowAttributes(observer(), id, &attributes) &&
+                                     attributes.map_state == IsViewable;
+                const QRect previous = std::exchange(last, screenGeometry(id));
+                return managed && previous == last;
             },
             kSettleMs));
         return id;
     }
 
-    // Counts what happened to the window's mapping since the last call.
-    struct MapEvents {
-        int unmaps = 0;
-        int reparents = 0;
-        int destroys = 0;
-    };
-    MapEvents drainMapEvents()
-    {
-        XSync(observer(), False);
-        MapEvents seen;
-        while (XPending(observer())) {
-            XEvent event;
-            XNextEvent(observer(), &event);
-            seen.unmaps += event.type == UnmapNotify;
-            seen.reparents += event.type == ReparentNotify;
-            seen.destroys += event.type == DestroyNotify;
-        }
-        return seen;
-    }
-
-    std::unique_ptr<Display, DisplayCloser> observer_;
-    Atom netWmState_ = 0;
-    Atom above_ = 0;
-    Atom wmState_ = 0;
+    std::unique_ptr<Display, int (*)(Display*)> observer_{nullptr, XCloseDisplay};
 };
-
-// ---------------------------------------------------------------- on top
 
 TEST_F(X11Test, ShownWindowGoesAboveAndBackInPlace)
 {
@@ -167,277 +149,113 @@ TEST_F(X11Test, ShownWindowGoesAboveAndBackInPlace)
     const QRect placed = screenGeometry(id);
     ASSERT_FALSE(isAbove(id));
     XSelectInput(observer(), id, StructureNotifyMask);
-    drainMapEvents();
+    XSync(observer(), True);
 
     LinuxDesktopEffects effects;
-    for (const bool onTop : {true, false, true, false}) {
+    // Asked again for the state it has, the window keeps it.
+    for (const bool onTop : {true, true, false, false, true}) {
         SCOPED_TRACE(onTop ? "on top" : "off top");
         effects.setAlwaysOnTop(&window, onTop);
         EXPECT_TRUE(QTest::qWaitFor([&] { return isAbove(id) == onTop; }, kSettleMs));
         EXPECT_EQ(Window(window.winId()), id) << "the window was made anew";
         EXPECT_TRUE(window.isVisible());
         EXPECT_EQ(screenGeometry(id), placed);
-        const MapEvents seen = drainMapEvents();
-        EXPECT_EQ(seen.unmaps, 0) << "the window left the screen";
-        EXPECT_EQ(seen.reparents, 0);
-        EXPECT_EQ(seen.destroys, 0);
         EXPECT_EQ(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+        XSync(observer(), False);
+        for (XEvent event; XPending(observer());) {
+            XNextEvent(observer(), &event);
+            EXPECT_TRUE(event.type != UnmapNotify && event.type != ReparentNotify && event.type != DestroyNotify)
+                << "the window left the screen (X event " << event.type << ")";
+        }
     }
 }
 
-TEST_F(X11Test, RepeatedCallsKeepTheStateAndThePlace)
+TEST_F(X11Test, HiddenWindowStaysHiddenAndMapsWithTheLastState)
 {
-    QWidget window;
-    window.resize(300, 200);
-    const Window id = showManaged(window);
-    const QRect placed = screenGeometry(id);
-    LinuxDesktopEffects effects;
-    for (int i = 0; i < 3; ++i)
-        effects.setAlwaysOnTop(&window, true);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return isAbove(id); }, kSettleMs));
-    EXPECT_EQ(screenGeometry(id), placed);
-}
-
-TEST_F(X11Test, HiddenWindowStaysHiddenAndMapsWithTheState)
-{
-    for (const bool onTop : {true, false}) {
-        SCOPED_TRACE(onTop ? "on top" : "off top");
+    // The settings may be read more than once before the window first shows.
+    const struct {
+        const char* what;
+        std::vector<bool> asked;
+        bool above;
+    } cases[] = {{"on", {true}, true}, {"off", {false}, false}, {"on, then off", {true, false}, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         QWidget window;
         window.resize(300, 200);
         LinuxDesktopEffects effects;
-        effects.setAlwaysOnTop(&window, onTop);
-        EXPECT_FALSE(window.isVisible());
+        for (const bool onTop : c.asked)
+            effects.setAlwaysOnTop(&window, onTop);
         QCoreApplication::processEvents();
         EXPECT_FALSE(window.isVisible());
-
-        const Window id = showManaged(window);
-        EXPECT_EQ(isAbove(id), onTop);
+        EXPECT_EQ(isAbove(showManaged(window)), c.above);
     }
 }
 
-TEST_F(X11Test, HiddenWindowTakenOffTopBeforeItIsShown)
+TEST_F(X11Test, ScreenSaverHeldOffOnceHoweverOftenItIsSwitchedOff)
 {
-    // The settings are read twice before the window first shows; the last word counts.
-    QWidget window;
-    window.resize(300, 200);
-    LinuxDesktopEffects effects;
-    effects.setAlwaysOnTop(&window, true);
-    effects.setAlwaysOnTop(&window, false);
-    const Window id = showManaged(window);
-    EXPECT_FALSE(isAbove(id));
-}
-
-// ---------------------------------------------------------------- screen saver
-
-class ScreenSaverTest : public X11Test {
-protected:
-    void SetUp() override
-    {
-        X11Test::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        int eventBase = 0;
-        int errorBase = 0;
-        ASSERT_TRUE(XScreenSaverQueryExtension(observer(), &eventBase, &errorBase));
-        info_ = XScreenSaverAllocInfo();
-        // The shortest time-out the server knows, so that a saver that is allowed
-        // comes on within a second of no input.
-        XSetScreenSaver(observer(), 1, 0, DontPreferBlanking, AllowExposures);
-        XForceScreenSaver(observer(), ScreenSaverReset);
-        XSync(observer(), False);
-    }
-
-    void TearDown() override
-    {
-        if (observer()) {
-            XForceScreenSaver(observer(), ScreenSaverReset);
-            XSetScreenSaver(observer(), 0, 0, DefaultBlanking, DefaultExposures);
-            XSync(observer(), False);
-        }
-        if (info_)
-            XFree(info_);
-    }
-
-    int state()
-    {
-        XScreenSaverQueryInfo(observer(), DefaultRootWindow(observer()), info_);
-        return info_->state;
-    }
-    unsigned long idleMs()
-    {
-        XScreenSaverQueryInfo(observer(), DefaultRootWindow(observer()), info_);
-        return info_->idle;
-    }
-
-    // Starts the idle time anew and waits until the saver would have come on twice over.
-    bool staysOffWhileIdle()
-    {
-        XForceScreenSaver(observer(), ScreenSaverReset);
-        XSync(observer(), False);
-        const bool decided =
-            QTest::qWaitFor([&] { return state() == ScreenSaverOn || idleMs() >= 1500; }, kSettleMs);
-        return decided && state() == ScreenSaverOff;
-    }
-    bool comesOn()
-    {
-        return QTest::qWaitFor([&] { return state() == ScreenSaverOn; }, kSettleMs);
-    }
-
-    XScreenSaverInfo* info_ = nullptr;
-};
-
-TEST_F(ScreenSaverTest, SaverComesOnWhenAllowed)
-{
-    // The measure itself: with nothing holding it off, the saver starts.
-    EXPECT_TRUE(comesOn());
-}
-
-TEST_F(ScreenSaverTest, RepeatedOffNeedsOneOnToRelease)
-{
-    LinuxDesktopEffects effects;
-    EXPECT_TRUE(effects.enableScreenSaver(true));
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(effects.enableScreenSaver(false));
-    EXPECT_TRUE(staysOffWhileIdle());
-
-    EXPECT_TRUE(effects.enableScreenSaver(true));
-    EXPECT_TRUE(comesOn()) << "the saver is still held off";
-}
-
-TEST_F(ScreenSaverTest, OnOffOnAgain)
-{
-    LinuxDesktopEffects effects;
-    EXPECT_TRUE(effects.enableScreenSaver(false));
-    EXPECT_TRUE(staysOffWhileIdle());
-    EXPECT_TRUE(effects.enableScreenSaver(true));
-    EXPECT_TRUE(comesOn());
-    XForceScreenSaver(observer(), ScreenSaverReset);
-    EXPECT_TRUE(effects.enableScreenSaver(false));
-    EXPECT_TRUE(staysOffWhileIdle());
-}
-
-TEST_F(ScreenSaverTest, ReleasedWhenTheEffectsGo)
-{
-    {
-        LinuxDesktopEffects effects;
-        effects.enableScreenSaver(false);
-        EXPECT_TRUE(staysOffWhileIdle());
-    }
-    XForceScreenSaver(observer(), ScreenSaverReset);
-    EXPECT_TRUE(comesOn());
-}
-
-} // namespace
-
-// ---------------------------------------------------------------- session bus
-
-// A stand-in for the desktop's screen-saver service: it records what it is asked.
-class FakeScreenSaverService : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
-public:
-    struct Record {
-        QStringList inhibitors; // application names
-        QList<uint> released;
-        QList<uint> issued;
+    int eventBase = 0;
+    int errorBase = 0;
+    ASSERT_TRUE(XScreenSaverQueryExtension(observer(), &eventBase, &errorBase));
+    const std::unique_ptr<XScreenSaverInfo, int (*)(void*)> info(XScreenSaverAllocInfo(), XFree);
+    const auto query = [&] {
+        XScreenSaverQueryInfo(observer(), DefaultRootWindow(observer()), info.get());
+        return *info;
     };
-    Record record() const
-    {
-        QMutexLocker lock(&mutex_);
-        return record_;
-    }
+    // The session's screen-saver service, served from a thread and a connection
+    // of its own: the effects wait for its answer on the main thread.
+    ASSERT_TRUE(QDBusConnection::sessionBus().isConnected());
+    FakeScreenSaverService fake;
+    QThread thread;
+    thread.start();
+    fake.moveToThread(&thread);
+    QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "fake-screensaver");
+    EXPECT_TRUE(bus.registerObject("/org/freedesktop/ScreenSaver", &fake, QDBusConnection::ExportAllSlots));
+    EXPECT_TRUE(bus.registerService("org.freedesktop.ScreenSaver"));
 
-public slots:
-    uint Inhibit(const QString& application, const QString& /*reason*/)
-    {
-        QMutexLocker lock(&mutex_);
-        record_.inhibitors << application;
-        const uint cookie = 4711 + uint(record_.issued.size());
-        record_.issued << cookie;
-        return cookie;
-    }
-    void UnInhibit(uint cookie)
-    {
-        QMutexLocker lock(&mutex_);
-        record_.released << cookie;
-    }
-
-private:
-    mutable QMutex mutex_;
-    Record record_;
-};
-
-namespace {
-
-class DBusScreenSaverTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!QDBusConnection::sessionBus().isConnected())
-            GTEST_SKIP() << "needs a session bus (run through run-on-x11.sh)";
-        // Served from a thread and a connection of its own: the effects wait for
-        // the answer on the main thread.
-        service_ = new FakeScreenSaverService;
-        thread_.start();
-        service_->moveToThread(&thread_);
-        bus_ = std::make_unique<QDBusConnection>(
-            QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-screensaver")));
-        ASSERT_TRUE(bus_->registerObject(QStringLiteral("/org/freedesktop/ScreenSaver"), service_,
-                                         QDBusConnection::ExportAllSlots));
-        ASSERT_TRUE(bus_->registerService(QStringLiteral("org.freedesktop.ScreenSaver")));
-    }
-
-    void TearDown() override
-    {
-        if (bus_) {
-            bus_->unregisterService(QStringLiteral("org.freedesktop.ScreenSaver"));
-            bus_->unregisterObject(QStringLiteral("/org/freedesktop/ScreenSaver"));
-            bus_.reset();
-            QDBusConnection::disconnectFromBus(QStringLiteral("fake-screensaver"));
-        }
-        thread_.quit();
-        thread_.wait();
-        delete service_;
-    }
-
-    FakeScreenSaverService* service_ = nullptr;
-    QThread thread_;
-    std::unique_ptr<QDBusConnection> bus_;
-};
-
-TEST_F(DBusScreenSaverTest, OneInhibitForRepeatedOffAndOneUnInhibitForOn)
-{
+    // The X server's suspend and the service's inhibit are each held once however
+    // often the saver is switched off, and given back by one on.
+    const QString in = QStringLiteral("Inhibit");
+    const QString out1 = QStringLiteral("UnInhibit 4711");
+    const QString out2 = QStringLiteral("UnInhibit 4712");
+    const struct {
+        bool enable;
+        QStringList calls; // all that the service was asked so far
+    } steps[] = {
+        {true, {}}, // allowing is the session's own state
+        {false, {in}},
+        {false, {in}},
+        {false, {in}},
+        {true, {in, out1}},
+        {true, {in, out1}},
+        {false, {in, out1, in}},
+        {true, {in, out1, in, out2}},
+    };
+    // The shortest time-out the server knows: a saver that is allowed comes on
+    // within a second of no input.
+    XSetScreenSaver(observer(), 1, 0, DontPreferBlanking, AllowExposures);
     LinuxDesktopEffects effects;
-    EXPECT_TRUE(effects.enableScreenSaver(true));
-    EXPECT_TRUE(service_->record().issued.isEmpty()) << "allowing is the session's own state";
-
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(effects.enableScreenSaver(false));
-    FakeScreenSaverService::Record seen = service_->record();
-    EXPECT_EQ(seen.inhibitors, QStringList{program::title});
-    EXPECT_TRUE(seen.released.isEmpty());
-
-    EXPECT_TRUE(effects.enableScreenSaver(true));
-    EXPECT_TRUE(effects.enableScreenSaver(true));
-    seen = service_->record();
-    EXPECT_EQ(seen.released, QList<uint>{4711});
-
-    EXPECT_TRUE(effects.enableScreenSaver(false));
-    EXPECT_TRUE(effects.enableScreenSaver(true));
-    seen = service_->record();
-    EXPECT_EQ(seen.issued, (QList<uint>{4711, 4712}));
-    EXPECT_EQ(seen.released, (QList<uint>{4711, 4712}));
-}
-
-TEST_F(DBusScreenSaverTest, InhibitGivenBackWhenTheEffectsGo)
-{
-    {
-        LinuxDesktopEffects effects;
-        effects.enableScreenSaver(false);
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.calls.join(", ").toStdString());
+        XForceScreenSaver(observer(), ScreenSaverReset);
+        XSync(observer(), False);
+        EXPECT_TRUE(effects.enableScreenSaver(step.enable));
+        EXPECT_EQ(fake.calls(), step.calls);
+        if (step.enable) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return query().state == ScreenSaverOn; }, kSettleMs));
+        } else {
+            // Idle until the saver would have come on twice over.
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] { return query().state == ScreenSaverOn || query().idle >= 1500; }, kSettleMs));
+            EXPECT_EQ(query().state, ScreenSaverOff);
+        }
     }
-    const FakeScreenSaverService::Record seen = service_->record();
-    EXPECT_EQ(seen.issued, QList<uint>{4711});
-    EXPECT_EQ(seen.released, QList<uint>{4711});
+
+    bus.unregisterObject("/org/freedesktop/ScreenSaver");
+    QDBusConnection::disconnectFromBus("fake-screensaver");
+    thread.quit();
+    thread.wait();
+    XSetScreenSaver(observer(), 0, 0, DefaultBlanking, DefaultExposures);
+    XSync(observer(), False);
 }
 
 } // namespace
