@@ -24,7 +24,6 @@ import statistics
 import subprocess
 import sys
 import tempfile
-import time
 
 here = os.path.dirname(os.path.abspath(__file__))
 e2e = os.path.join(here, "..", "..", "tests", "e2e")
@@ -36,51 +35,21 @@ TARGET_MEDIAN_MS = 30
 TARGET_LARGEST_MS = 60
 
 
-def times_ini():
-    keys = ["sniper", "rocket", "camo", "overshield"]
-    lines = ["[settings]", "time=15", "notifysniper=1", "notifyrocket=1", "notifycamo=1",
-             "notifyovershield=1", "respawnsound=0", "defaultsoundfilename=", "boxtype=0",
-             "alwaysontop=0", "disablescreensaver=0", "disablehotkeys=0", ""]
-    for m in range(13):
-        lines.append("[%d]" % m)
-        lines += ["%s=%d" % (k, 1 if (m == 0 and k == "sniper") else 999) for k in keys]
-        lines.append("")
-    return "\n".join(lines)
-
-
 def run_ticks(session, tool, folder, ticks):
     """[moment of tick n] from tick_to_sound, and the recorder."""
-    tone = folder.sound("s.wav")
-    recorder = harness.Recorder(session)
-    recorder.wait_started()
     env = harness.client_env(session)
     env["QT_QPA_PLATFORM"] = "offscreen"
-    try:
-        out = subprocess.run([tool, tone, str(ticks)], env=env, check=True,
+    with harness.recording(session) as recorder:
+        out = subprocess.run([tool, folder.sound("s.wav"), str(ticks)], env=env, check=True,
                              stdout=subprocess.PIPE, text=True, timeout=ticks + 30).stdout
-    finally:
-        recorder.stop()
     moments = [float(line.split()[2]) for line in out.splitlines() if line.startswith("tick ")]
     return moments, recorder
 
 
 def run_program(session, folder, ticks):
     """[nominal moment of tick n] for the program started by S, and the recorder."""
-    folder.write_ini(times_ini())
-    recorder = harness.Recorder(session)
-    recorder.wait_started()
-    program = None
-    try:
-        program = harness.Program(folder.path, session, os.path.join(folder.tmp, "program.log"))
-        time.sleep(0.5)
-        pressed = program.press("s")
-        time.sleep(pressed + ticks + 0.5 - time.monotonic())
-        program.press("s")
-        time.sleep(0.5)
-    finally:
-        if program:
-            program.stop()
-        recorder.stop()
+    folder.write_ini(harness.times_ini([1, 999, 999, 999]))  # the Sniper Rifle every second
+    pressed, _, recorder = harness.run_clock(folder, session, ticks, 0.5)
     return [pressed + n for n in range(1, ticks + 1)], recorder
 
 

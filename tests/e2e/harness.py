@@ -22,6 +22,7 @@ Timing. Every moment is on one clock, CLOCK_MONOTONIC (time.monotonic()).
 """
 
 import array
+import contextlib
 import ctypes
 import math
 import operator
@@ -43,6 +44,7 @@ PURE = 0.6             # share of a frame's energy that must be its tone
 
 WINDOW_TITLE = "Zorvu Weapon/Powerup Respawn Timer"
 ALERT_HZ = 880         # the program's built-in alert tone
+KEYS = ["sniper", "rocket", "camo", "overshield"]  # the items of a map in times.ini
 
 
 def load_session(pointer):
@@ -64,6 +66,20 @@ def client_env(session):
     env["QT_QPA_PLATFORM"] = "xcb"
     env.pop("SINK", None)
     return env
+
+
+def times_ini(periods, lead=15, notify=(1, 1, 1, 1), respawnsound=0, default_file=""):
+    """times.ini: map 0's periods (in KEYS' order) as given, every other map's
+    999 (never due), and the notification settings."""
+    lines = ["[settings]", "time=%d" % lead]
+    lines += ["notify%s=%d" % (k, n) for k, n in zip(KEYS, notify)]
+    lines += ["respawnsound=%d" % respawnsound, "defaultsoundfilename=" + default_file,
+              "boxtype=0", "alwaysontop=0", "disablescreensaver=0", "disablehotkeys=0", ""]
+    for m in range(13):
+        lines.append("[%d]" % m)
+        lines += ["%s=%d" % (k, p) for k, p in zip(KEYS, periods if m == 0 else [999] * 4)]
+        lines.append("")
+    return "\n".join(lines)
 
 
 def write_tone(path, hz, seconds=0.3, silence=0.4, level=0.5):
@@ -206,11 +222,6 @@ class Program:
         return subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=timeout,
                               stdout=subprocess.PIPE, text=True).stdout
 
-    def press(self, key):
-        """Presses and releases a key in the focused window; returns the
-        moment the X server had taken the press."""
-        return self.keyboard.press(key)
-
     def stop(self):
         self.keyboard.close()
         if self.proc.poll() is None:
@@ -224,6 +235,35 @@ class Program:
         return self.proc.returncode
 
 
+@contextlib.contextmanager
+def recording(session):
+    """Records the session's sound output while the block runs."""
+    recorder = Recorder(session)
+    recorder.wait_started()
+    try:
+        yield recorder
+    finally:
+        recorder.stop()
+
+
+def run_clock(folder, session, ticks, tail):
+    """Runs the program from the folder in the session, recorded: S starts its
+    game clock, and S again half a second after tick `ticks` stops it, so that
+    the last sound is heard to its end within `tail` seconds. Returns the moment
+    the X server had taken the first S, the program's exit code and the recorder."""
+    with recording(session) as recorder:
+        program = Program(folder.path, session, os.path.join(folder.tmp, "program.log"))
+        try:
+            time.sleep(0.5)
+            pressed = program.keyboard.press("s")
+            time.sleep(pressed + ticks + 0.5 - time.monotonic())
+            program.keyboard.press("s")
+            time.sleep(tail)
+        finally:
+            rc = program.stop()
+    return pressed, rc, recorder
+
+
 def _goertzel_tables(freqs):
     tables = {}
     for name, hz in freqs.items():
@@ -233,9 +273,8 @@ def _goertzel_tables(freqs):
     return tables
 
 
-def frame_label(frame, tables):
+def frame_label(frame, energy, tables):
     """The tone that carries most of the frame's energy, and that share."""
-    energy = sum(map(operator.mul, frame, frame))
     best, best_power = None, 0.0
     for name, (c, s) in tables.items():
         re = sum(map(operator.mul, frame, c))
@@ -246,22 +285,15 @@ def frame_label(frame, tables):
     return best, (best_power / energy if energy else 0.0)
 
 
-def frame_energy(samples, f):
-    frame = samples[f * FRAME:(f + 1) * FRAME]
-    return sum(map(operator.mul, frame, frame))
-
-
 def sounds_heard(samples, freqs):
     """Splits a recording into the sounds heard: a list of dicts with onset and
     end (sample indices), the tone's name ('?' when no known tone carries the
     sound) and the frames' labels. freqs maps names to tone frequencies."""
     tables = _goertzel_tables(freqs)
     limit = (SILENT_RMS * 32768) ** 2 * FRAME
-    loud = []
-    for start in range(0, len(samples) - FRAME + 1, FRAME):
-        frame = samples[start:start + FRAME]
-        if sum(map(operator.mul, frame, frame)) > limit:
-            loud.append(start // FRAME)
+    frames = [samples[i:i + FRAME] for i in range(0, len(samples) - FRAME + 1, FRAME)]
+    energy = [sum(map(operator.mul, frame, frame)) for frame in frames]
+    loud = [f for f, e in enumerate(energy) if e > limit]
 
     # Group loud frames into sounds.
     groups = []
@@ -273,18 +305,17 @@ def sounds_heard(samples, freqs):
 
     heard = []
     level = ONSET_LEVEL * 32768
-    for frames in groups:
+    for group in groups:
         # A frame that a sound fills only in part (at its start, its end, or a
         # pause inside it) is labelled "-" and does not count: a tone over part
         # of a frame carries only that part of the frame's power.
-        energies = [frame_energy(samples, f) for f in frames]
-        full = 0.7 * max(energies)
+        full = 0.7 * max(energy[f] for f in group)
         labels = []
-        for f, e in zip(frames, energies):
-            if e < full:
+        for f in group:
+            if energy[f] < full:
                 labels.append("-")
                 continue
-            name, share = frame_label(samples[f * FRAME:(f + 1) * FRAME], tables)
+            name, share = frame_label(frames[f], energy[f], tables)
             labels.append(name if share >= PURE else "?")
 
         # One sound can follow another without a pause (the newer cuts the
@@ -298,17 +329,17 @@ def sounds_heard(samples, freqs):
                 runs[-1][2] = i
             else:
                 runs.append([label, i, i])
-        runs = [r for r in runs if not (r[0] == "?" and r[1] == r[2])] or [["?", 0, len(frames) - 1]]
+        runs = [r for r in runs if not (r[0] == "?" and r[1] == r[2])] or [["?", 0, len(group) - 1]]
         for n, (name, a, b) in enumerate(runs):
-            first = frames[a] * FRAME
+            first = group[a] * FRAME
             if n == 0:
                 # The sound's first loud sample, from the start of the group.
-                begin = max(0, frames[0] * FRAME - FRAME)
+                begin = max(0, group[0] * FRAME - FRAME)
                 onset = next((i for i in range(begin, first + FRAME)
                               if abs(samples[i]) >= level), first)
             else:
                 onset = first
-            end = (frames[runs[n + 1][1] - 1] if n + 1 < len(runs) else frames[-1]) + 1
+            end = (group[runs[n + 1][1] - 1] if n + 1 < len(runs) else group[-1]) + 1
             heard.append({"onset": onset, "end": end * FRAME, "name": name,
                           "labels": labels[a:b + 1]})
     return heard

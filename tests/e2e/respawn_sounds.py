@@ -29,7 +29,6 @@ ALERT_LENGTH = 0.23    # the built-in alert: two 90 ms beeps 60 ms apart
 DEFAULT = "default"    # the default sound file's name in the expected list
 
 LETTERS = "srco"
-KEYS = ["sniper", "rocket", "camo", "overshield"]
 COMBINATIONS = ["s", "r", "c", "o", "sr", "sc", "so", "rc", "ro", "co",
                 "src", "sro", "sco", "rco", "srco"]
 FILES = [c + ".wav" for c in COMBINATIONS] + ["hill.wav", "oddball.wav"]
@@ -48,19 +47,6 @@ SCENARIOS = {
     "default": {"lead": 3, "periods": [5, 999, 4, 6], "notify": [1, 1, 0, 1],
                 "respawnsound": 1, "missing": None, "long": {}},
 }
-
-
-def times_ini(sc, default_file):
-    lines = ["[settings]", "time=%d" % sc["lead"]]
-    lines += ["notify%s=%d" % (k, n) for k, n in zip(KEYS, sc["notify"])]
-    lines += ["respawnsound=%d" % sc["respawnsound"], "defaultsoundfilename=" + default_file,
-              "boxtype=0", "alwaysontop=0", "disablescreensaver=0", "disablehotkeys=0", ""]
-    for m in range(13):
-        periods = sc["periods"] if m == 0 else [999] * 4
-        lines.append("[%d]" % m)
-        lines += ["%s=%d" % (k, p) for k, p in zip(KEYS, periods)]
-        lines.append("")
-    return "\n".join(lines)
 
 
 def expected_sounds(sc, ticks):
@@ -106,7 +92,8 @@ def main():
     folder = harness.ProgramFolder(staged)
     # The default sound is named by its full path, outside the program folder.
     default_file = os.path.join(folder.tmp, "respawn.wav")
-    folder.write_ini(times_ini(sc, default_file))
+    folder.write_ini(harness.times_ini(sc["periods"], sc["lead"], sc["notify"], sc["respawnsound"],
+                                       default_file))
     for f in FILES:
         if f != sc["missing"]:
             harness.write_tone(folder.sound(f), freqs[f], length[f])
@@ -115,25 +102,11 @@ def main():
     expected = [(tick, "alert" if f == sc["missing"] else f)
                 for tick, f in expected_sounds(sc, TICKS)]
 
-    recorder = harness.Recorder(session)
-    recorder.wait_started()
-    program = None
-    try:
-        program = harness.Program(folder.path, session, os.path.join(folder.tmp, "program.log"))
-        harness.time.sleep(0.5)
-        pressed = program.press("s")
-        # S again half way to the next tick stops the clock, so the last sound
-        # can be heard to its end.
-        harness.time.sleep(pressed + TICKS + 0.5 - harness.time.monotonic())
-        program.press("s")
-        harness.time.sleep(max(length.values()) + 0.3)
-    finally:
-        rc = program.stop() if program else None
-        samples = recorder.stop()
-
+    pressed, rc, recorder = harness.run_clock(folder, session, TICKS, max(length.values()) + 0.3)
+    samples = recorder.samples
     heard = harness.sounds_heard(samples, freqs)
     failures = []
-    if program and rc not in (0, -15):
+    if rc not in (0, -15):
         failures.append("the program ended with %s" % rc)
 
     print("%-6s %-12s %-12s %6s %6s" % ("tick", "expected", "heard", "delay", "length"))
