@@ -313,7 +313,7 @@ void MainWindow::PlaySounds()
 {
     if (!bSoundDevice)
         return;
-    const SpecialTimers::Choice choice = specialChoice();
+    const GameModeTimers::Choice choice = specialChoice();
     if (const QString notice = special.notice(choice); !notice.isEmpty())
         play(notice);
 
@@ -398,15 +398,15 @@ void MainWindow::optSpecialTimer_Click(int index)
 {
     if (!optSpecialTimer_[index]->isChecked())
         optSpecialTimer_[index]->setChecked(true);
-    special.choose(SpecialTimers::Choice(index));
+    special.choose(GameModeTimers::Choice(index));
 }
 
-SpecialTimers::Choice MainWindow::specialChoice() const
+GameModeTimers::Choice MainWindow::specialChoice() const
 {
     for (int i = 0; i < 3; ++i)
         if (optSpecialTimer_[i]->isChecked())
-            return SpecialTimers::Choice(i);
-    return SpecialTimers::None;
+            return GameModeTimers::Choice(i);
+    return GameModeTimers::None;
 }
 
 // ---------------------------------------------------------------- delayed start

@@ -2,7 +2,7 @@
 
 #include "platform/DeadlineTimer.h"
 #include "timer/RespawnTable.h"
-#include "timer/SpecialTimers.h"
+#include "timer/GameModeTimers.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -52,7 +52,7 @@ public:
     qint16 iNotifyRocket = 0;
     qint16 iNotifyCamo = 0;
     qint16 iNotifyOvershield = 0;
-    SpecialTimers special; // iKothPeriod, iKothCount, iOddballPeriod, iOddballCount, bOddballPlayed
+    GameModeTimers special; // iKothPeriod, iKothCount, iOddballPeriod, iOddballCount, bOddballPlayed
 
     // --- routines ---
     void LoadNewSettings();
@@ -94,7 +94,7 @@ protected:
 private:
     void buildWindow();
     void buildMenus();
-    SpecialTimers::Choice specialChoice() const;
+    GameModeTimers::Choice specialChoice() const;
     void play(const QString& relativeFile);
     template <class W> void showOnce(QPointer<W>& window, auto create);
 

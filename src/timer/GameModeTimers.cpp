@@ -1,13 +1,13 @@
-#include "timer/SpecialTimers.h"
+#include "timer/GameModeTimers.h"
 
-void SpecialTimers::reset()
+void GameModeTimers::reset()
 {
     iKothCount = iKothPeriod;
     iOddballCount = iOddballPeriod;
     bOddballPlayed = false;
 }
 
-void SpecialTimers::countDown(Choice choice)
+void GameModeTimers::countDown(Choice choice)
 {
     if (iKothCount == 0 || iOddballCount == 0) {
         iKothCount = iKothPeriod;
@@ -20,7 +20,7 @@ void SpecialTimers::countDown(Choice choice)
         --iOddballCount;
 }
 
-void SpecialTimers::choose(Choice choice)
+void GameModeTimers::choose(Choice choice)
 {
     if (choice == Oddball) {
         bOddballPlayed = false;
@@ -29,7 +29,7 @@ void SpecialTimers::choose(Choice choice)
     }
 }
 
-QString SpecialTimers::notice(Choice choice)
+QString GameModeTimers::notice(Choice choice)
 {
     if (choice == Koth && iKothCount == 6)
         return QStringLiteral("sounds/hill.wav");

@@ -1,5 +1,5 @@
 #include "support/Printers.h"
-#include "timer/SpecialTimers.h"
+#include "timer/GameModeTimers.h"
 
 #include <QList>
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@ namespace {
 
 // Runs ticks first..last with choice selected (notice, then the countdown step)
 // and returns the ticks that gave a notice; every notice must be file.
-QList<int> noticeTicks(SpecialTimers& st, SpecialTimers::Choice choice, int first, int last,
+QList<int> noticeTicks(GameModeTimers& st, GameModeTimers::Choice choice, int first, int last,
                        const QString& file)
 {
     QList<int> ticks;
@@ -23,9 +23,9 @@ QList<int> noticeTicks(SpecialTimers& st, SpecialTimers::Choice choice, int firs
     return ticks;
 }
 
-SpecialTimers afterReset()
+GameModeTimers afterReset()
 {
-    SpecialTimers st;
+    GameModeTimers st;
     st.iKothPeriod = 60;
     st.iOddballPeriod = 30;
     st.reset();
@@ -37,34 +37,34 @@ const QString oddball = QStringLiteral("sounds/oddball.wav");
 
 } // namespace
 
-TEST(SpecialTimers, KothSoundsEverySixtyOneTicks)
+TEST(GameModeTimers, KothSoundsEverySixtyOneTicks)
 {
-    SpecialTimers st = afterReset();
-    EXPECT_EQ(noticeTicks(st, SpecialTimers::Koth, 1, 200, hill), (QList<int>{55, 116, 177}));
+    GameModeTimers st = afterReset();
+    EXPECT_EQ(noticeTicks(st, GameModeTimers::Koth, 1, 200, hill), (QList<int>{55, 116, 177}));
 }
 
-TEST(SpecialTimers, OddballSoundsOnceUntilRearmed)
+TEST(GameModeTimers, OddballSoundsOnceUntilRearmed)
 {
-    SpecialTimers st = afterReset();
-    EXPECT_EQ(noticeTicks(st, SpecialTimers::Oddball, 1, 80, oddball), QList<int>{25});
+    GameModeTimers st = afterReset();
+    EXPECT_EQ(noticeTicks(st, GameModeTimers::Oddball, 1, 80, oddball), QList<int>{25});
     // Choosing Oddball again re-arms it; the counter goes on (it reads 6 at 87).
-    st.choose(SpecialTimers::Oddball);
-    EXPECT_EQ(noticeTicks(st, SpecialTimers::Oddball, 81, 120, oddball), QList<int>{87});
+    st.choose(GameModeTimers::Oddball);
+    EXPECT_EQ(noticeTicks(st, GameModeTimers::Oddball, 81, 120, oddball), QList<int>{87});
     // Neither re-arms it and restarts both counters.
-    st.choose(SpecialTimers::Neither);
-    EXPECT_EQ(noticeTicks(st, SpecialTimers::Oddball, 121, 200, oddball), QList<int>{145});
+    st.choose(GameModeTimers::Neither);
+    EXPECT_EQ(noticeTicks(st, GameModeTimers::Oddball, 121, 200, oddball), QList<int>{145});
 }
 
-TEST(SpecialTimers, OnlyTheSelectedCounterCounts)
+TEST(GameModeTimers, OnlyTheSelectedCounterCounts)
 {
-    SpecialTimers st = afterReset();
-    noticeTicks(st, SpecialTimers::Koth, 1, 10, hill);
-    st.choose(SpecialTimers::Oddball);
-    noticeTicks(st, SpecialTimers::Oddball, 11, 15, oddball);
+    GameModeTimers st = afterReset();
+    noticeTicks(st, GameModeTimers::Koth, 1, 10, hill);
+    st.choose(GameModeTimers::Oddball);
+    noticeTicks(st, GameModeTimers::Oddball, 11, 15, oddball);
     EXPECT_EQ(st.iKothCount, 50);
     EXPECT_EQ(st.iOddballCount, 25);
 
-    for (const auto choice : {SpecialTimers::None, SpecialTimers::Neither}) {
+    for (const auto choice : {GameModeTimers::None, GameModeTimers::Neither}) {
         st = afterReset();
         EXPECT_TRUE(noticeTicks(st, choice, 1, 100, {}).isEmpty());
         EXPECT_EQ(st.iKothCount, 60);

@@ -5,7 +5,7 @@
 
 // The KOTH and Oddball timers. Each counts its period down to 0 and is reloaded by
 // the tick that finds a 0; its notice comes when it reads 6.
-struct SpecialTimers {
+struct GameModeTimers {
     enum Choice { None = -1, Koth = 0, Oddball = 1, Neither = 2 };
 
     qint16 iKothPeriod = 0;
