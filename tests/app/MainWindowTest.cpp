@@ -4,6 +4,7 @@
 #include "settings/Ini.h"
 #include "settings/OptionsDialog.h"
 #include "support/FakePlatform.h"
+#include "support/ProgramFolder.h"
 
 #include <QFile>
 #include <QGroupBox>
@@ -11,7 +12,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -50,23 +50,9 @@ overshield=120
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        program::setFolderForTesting(dir.path());
-    }
-    void TearDown() override
-    {
-        window.reset();
-        program::setFolderForTesting({});
-    }
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    void TearDown() override { window.reset(); }
 
-    void writeIni(const QString& text)
-    {
-        QFile file(dir.filePath(QStringLiteral("times.ini")));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text.toUtf8());
-    }
     void setSetting(const QString& key, const QString& value)
     {
         ASSERT_TRUE(WriteIni(QStringLiteral("settings"), key, value, program::iniPath()));
@@ -74,8 +60,9 @@ protected:
 
     MainWindow& open(const char* ini = kIni)
     {
-        if (ini)
-            writeIni(QString::fromUtf8(ini));
+        if (ini) {
+            EXPECT_TRUE(dir.writeIni(ini));
+        }
         window = std::make_unique<MainWindow>(fake.platform);
         return *window;
     }
@@ -110,12 +97,28 @@ protected:
             window->tmrGameTimer_Timer();
     }
     QString sound(const QString& name) { return dir.path() + "/sounds/" + name; }
+    // The ticks, from 1 to n, in which exactly this sound and nothing else played;
+    // any other sound fails the test.
+    QList<int> ticksPlaying(int n, const QString& name)
+    {
+        QList<int> found;
+        for (int tick = 1; tick <= n; ++tick) {
+            fake.sound.played.clear();
+            ticks(1);
+            if (fake.sound.played == QStringList{sound(name)}) {
+                found << tick;
+            } else {
+                EXPECT_TRUE(fake.sound.played.isEmpty()) << tick;
+            }
+        }
+        return found;
+    }
     void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
         QTest::keyClick(window.get(), k, mods);
     }
 
-    QTemporaryDir dir;
+    TempProgramFolder dir;
     FakePlatform fake;
     std::unique_ptr<MainWindow> window;
 };
@@ -286,27 +289,11 @@ TEST_F(MainWindowTest, KothAndOddballNotices)
     setSetting("notifyovershield", "0");
     window->cmdReset_Click();
     find<QRadioButton>("optSpecialTimer_0")->click();
-    QList<int> hill;
-    for (int tick = 1; tick <= 180; ++tick) {
-        fake.sound.played.clear();
-        ticks(1);
-        if (fake.sound.played == QStringList{sound("hill.wav")})
-            hill << tick;
-        else
-            EXPECT_TRUE(fake.sound.played.isEmpty()) << tick;
-    }
-    EXPECT_EQ(hill, QList<int>({55, 116, 177}));
+    EXPECT_EQ(ticksPlaying(180, "hill.wav"), QList<int>({55, 116, 177}));
 
     window->cmdReset_Click();
     find<QRadioButton>("optSpecialTimer_1")->click();
-    QList<int> oddball;
-    for (int tick = 1; tick <= 100; ++tick) {
-        fake.sound.played.clear();
-        ticks(1);
-        if (!fake.sound.played.isEmpty())
-            oddball << tick;
-    }
-    EXPECT_EQ(oddball, QList<int>({25}));
+    EXPECT_EQ(ticksPlaying(100, "oddball.wav"), QList<int>({25}));
 }
 
 TEST_F(MainWindowTest, TheButtonsFollowTheirTable)

@@ -1,13 +1,13 @@
 #include "platform/ProgramInfo.h"
 #include "settings/OptionsDialog.h"
 #include "support/FakePlatform.h"
+#include "support/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -17,24 +17,11 @@ namespace {
 
 class OptionsDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        program::setFolderForTesting(dir.path());
-    }
-    void TearDown() override
-    {
-        dialog.reset();
-        program::setFolderForTesting(QString());
-    }
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    void TearDown() override { dialog.reset(); }
 
-    QString iniPath() const { return dir.filePath(QStringLiteral("times.ini")); }
-    void writeIni(const QByteArray& content)
-    {
-        QFile file(iniPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
+    QString iniPath() const { return dir.iniPath(); }
+    void writeIni(const QByteArray& content) { ASSERT_TRUE(dir.writeIni(content)); }
     void writeSettings(const QByteArray& lines) { writeIni("[settings]\n" + lines + "\n"); }
     std::string iniContent() const
     {
@@ -71,7 +58,7 @@ protected:
         return find<QRadioButton>(name)->isChecked() ? 1 : 0;
     }
 
-    QTemporaryDir dir;
+    TempProgramFolder dir;
     FakeDialogs dialogs;
     std::unique_ptr<OptionsDialog> dialog;
     int savedCount = 0;
