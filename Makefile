@@ -2,6 +2,8 @@
 BUILD   ?= build
 PROGRAM := $(BUILD)/zorvu-timer
 JOBS    ?= $(shell nproc)
+# ccache, where installed, makes rebuilds of other checkouts cheap.
+LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 .PHONY: all deps configure build run test bench clean
 
@@ -11,7 +13,7 @@ deps:
 	@scripts/install-deps
 
 $(BUILD)/build.ninja: | deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER)
 
 configure: deps $(BUILD)/build.ninja
 

@@ -120,46 +120,11 @@ std::optional<size_t> findKey(const std::vector<Line>& lines, SectionSpan span, 
     return std::nullopt;
 }
 
-} // namespace
 
-QString ReadIni(const QString& section, const QString& key, const QString& fileName)
+// Sets key in section to value within lines, adding the key or the section when missing.
+void setLine(std::vector<Line>& lines, const QString& section, const QString& key,
+             const QString& value, const QByteArray& eol)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const std::vector<Line> lines = splitLines(file.readAll());
-    const auto span = findSection(lines, section);
-    if (!span)
-        return {};
-    const auto at = findKey(lines, *span, key.toLower());
-    if (!at)
-        return {};
-    return decode(keyLine(lines[*at].text)->value).left(kLongestValue);
-}
-
-bool WriteIni(const QString& section, const QString& key, const QString& value,
-              const QString& fileName, QString* error)
-{
-    auto fail = [error](const QString& why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    // A line break would split the value and spill text into the file as new lines.
-    if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')))
-        return fail(QStringLiteral("The value contains a line break."));
-
-    QByteArray data;
-    QFile existing(fileName);
-    if (existing.exists()) {
-        if (!existing.open(QIODevice::ReadOnly))
-            return fail(existing.errorString());
-        data = existing.readAll();
-        existing.close();
-    }
-
-    std::vector<Line> lines = splitLines(data);
-    const QByteArray eol = data.contains("\r\n") ? QByteArray("\r\n") : QByteArray("\n");
     const QByteArray upperKey = key.toUpper().toUtf8();
     const QByteArray bytes = value.toUtf8();
 
@@ -183,6 +148,57 @@ bool WriteIni(const QString& section, const QString& key, const QString& value,
         lines.push_back({'[' + section.toUtf8() + ']', eol});
         lines.push_back({upperKey + '=' + bytes, eol});
     }
+}
+
+} // namespace
+
+QString ReadIni(const QString& section, const QString& key, const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const std::vector<Line> lines = splitLines(file.readAll());
+    const auto span = findSection(lines, section);
+    if (!span)
+        return {};
+    const auto at = findKey(lines, *span, key.toLower());
+    if (!at)
+        return {};
+    return decode(keyLine(lines[*at].text)->value).left(kLongestValue);
+}
+
+bool WriteIni(const QString& section, const QString& key, const QString& value,
+              const QString& fileName, QString* error)
+{
+    return WriteIni(section, {{key, value}}, fileName, error);
+}
+
+bool WriteIni(const QString& section, const QList<std::pair<QString, QString>>& values,
+              const QString& fileName, QString* error)
+{
+    auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    // A line break would split the value and spill text into the file as new lines.
+    for (const auto& [key, value] : values)
+        if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')))
+            return fail(QStringLiteral("The value of %1 contains a line break.").arg(key));
+
+    QByteArray data;
+    QFile existing(fileName);
+    if (existing.exists()) {
+        if (!existing.open(QIODevice::ReadOnly))
+            return fail(existing.errorString());
+        data = existing.readAll();
+        existing.close();
+    }
+
+    std::vector<Line> lines = splitLines(data);
+    const QByteArray eol = data.contains("\r\n") ? QByteArray("\r\n") : QByteArray("\n");
+    for (const auto& [key, value] : values)
+        setLine(lines, section, key, value, eol);
 
     QByteArray out;
     for (const Line& line : lines)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 // The settings file is an INI file: "[section]" lines open a section, "key=value"
 // lines give values. Section and key names match without regard to letter case;
@@ -15,4 +18,9 @@ QString ReadIni(const QString& section, const QString& key, const QString& fileN
 // replaces the old one in one step, so a failed write leaves the old file whole.
 // Returns false (and why, in *error) when the file could not be written.
 bool WriteIni(const QString& section, const QString& key, const QString& value,
+              const QString& fileName, QString* error = nullptr);
+
+// Sets several keys of one section in one replace of the file: either every value
+// is written or, on failure, the file stays as it was.
+bool WriteIni(const QString& section, const QList<std::pair<QString, QString>>& values,
               const QString& fileName, QString* error = nullptr);
