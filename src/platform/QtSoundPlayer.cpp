@@ -1,7 +1,10 @@
 #include "platform/QtSoundPlayer.h"
 
+#include <QAudio>
+#include <QAudioDevice>
 #include <QFile>
 #include <QFileInfo>
+#include <QMediaDevices>
 #include <QSoundEffect>
 #include <QtEndian>
 
@@ -59,21 +62,49 @@ QUrl QtSoundPlayer::alertSource()
     return QUrl(QStringLiteral("qrc:/sounds/alert.wav"));
 }
 
-QUrl QtSoundPlayer::currentSource() const
+QSoundEffect* QtSoundPlayer::current() const
 {
-    return current_ ? current_->source() : QUrl();
+    return current_;
+}
+
+void QtSoundPlayer::setOutput(const SoundOutput& output)
+{
+    output_ = output;
+}
+
+QList<SoundDevice> QtSoundPlayer::devices() const
+{
+    QList<SoundDevice> list;
+    for (const QAudioDevice& device : QMediaDevices::audioOutputs())
+        list << SoundDevice{device.id(), device.description()};
+    return list;
 }
 
 void QtSoundPlayer::play(const QString& file)
 {
-    const QFileInfo info(file);
-    if (file.isEmpty() || !info.isFile() || !isWholeWaveFile(file))
-        start(alertSource(), false);
-    else
-        start(QUrl::fromLocalFile(info.absoluteFilePath()), true);
+    playThrough(file, output_);
 }
 
-void QtSoundPlayer::start(const QUrl& source, bool alertOnError)
+void QtSoundPlayer::playThrough(const QString& file, const SoundOutput& output)
+{
+    const QFileInfo info(file);
+    if (file.isEmpty() || !info.isFile() || !isWholeWaveFile(file))
+        start(alertSource(), output, false);
+    else
+        start(QUrl::fromLocalFile(info.absoluteFilePath()), output, true);
+}
+
+// The device with this id, or the null device, which stands for the default.
+static QAudioDevice outputDevice(const QByteArray& id)
+{
+    if (!id.isEmpty())
+        for (const QAudioDevice& device : QMediaDevices::audioOutputs())
+            if (device.id() == id)
+                return device;
+    return {};
+}
+
+void QtSoundPlayer::start(const QUrl& source, const SoundOutput& output, bool alertOnError)
 {
     // A fresh effect for every sound: one effect played again and again falls
     // silent after a few plays, and setting the same source again does nothing.
@@ -82,20 +113,26 @@ void QtSoundPlayer::start(const QUrl& source, bool alertOnError)
         current_->stop();
         current_->deleteLater();
     }
-    auto* effect = new QSoundEffect(this);
+    auto* effect = new QSoundEffect(outputDevice(output.device), this);
     current_ = effect;
-    connect(effect, &QSoundEffect::statusChanged, this,
-            [this, effect, alertOnError] { onStatusChanged(effect, alertOnError); });
+    connect(effect, &QSoundEffect::statusChanged, this, [this, effect, output, alertOnError] {
+        onStatusChanged(effect, output, alertOnError);
+    });
+    // The percentage is heard as loudness, which follows the logarithm of the gain.
+    effect->setVolume(QAudio::convertVolume(float(qBound(0, output.volume, 100)) / 100,
+                                            QAudio::LogarithmicVolumeScale,
+                                            QAudio::LinearVolumeScale));
     effect->setSource(source);
     effect->play();
 }
 
-void QtSoundPlayer::onStatusChanged(QSoundEffect* effect, bool alertOnError)
+void QtSoundPlayer::onStatusChanged(QSoundEffect* effect, const SoundOutput& output,
+                                    bool alertOnError)
 {
     if (effect != current_ || effect->status() != QSoundEffect::Error)
         return;
     if (alertOnError) {
-        start(alertSource(), false);
+        start(alertSource(), output, false);
     } else {
         // Even the alert cannot be played: stay silent.
         current_->disconnect(this);

@@ -11,6 +11,8 @@ class QSoundEffect;
 // Plays wave files through Qt Multimedia, one at a time, the newest winning.
 // A file that is missing or cannot be decoded gives the alert tone built into
 // the program: Linux has no system alert sound that every desktop provides.
+// The output device is looked up by its id at each sound, so one unplugged
+// while the program runs gives the default output until it is back.
 class QtSoundPlayer : public QObject, public SoundPlayer {
     Q_OBJECT
 public:
@@ -18,9 +20,12 @@ public:
     ~QtSoundPlayer() override;
 
     void play(const QString& file) override;
+    void playThrough(const QString& file, const SoundOutput& output) override;
+    void setOutput(const SoundOutput& output) override;
+    QList<SoundDevice> devices() const override;
 
-    // What plays (or is still loading) now; empty when nothing was played yet.
-    QUrl currentSource() const;
+    // What plays (or is still loading) now; null when nothing was played yet.
+    QSoundEffect* current() const;
 
     // The built-in alert tone.
     static QUrl alertSource();
@@ -30,8 +35,10 @@ public:
     static bool isWholeWaveFile(const QString& file);
 
 private:
-    void start(const QUrl& source, bool alertOnError);
-    void onStatusChanged(QSoundEffect* effect, bool alertOnError);
+    void start(const QUrl& source, const SoundOutput& output, bool alertOnError);
+    void onStatusChanged(QSoundEffect* effect, const SoundOutput& output, bool alertOnError);
+
+    SoundOutput output_;
 
     QPointer<QSoundEffect> current_;
     // Never played: it keeps the alert decoded, and it made the connection to

@@ -1,6 +1,21 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
+
+// Where the sounds go and how loud they are.
+struct SoundOutput {
+    QByteArray device; // an output device's id; empty: the system's default output
+    int volume = 100;  // 0 to 100 %
+    bool operator==(const SoundOutput&) const = default;
+};
+
+// An output device as the sound system lists it.
+struct SoundDevice {
+    QByteArray id;
+    QString description;
+};
 
 // Plays a wave file in the background. One sound at a time: a new call ends a
 // sound that still plays. A file that is missing or cannot be played gives an
@@ -8,5 +23,13 @@
 class SoundPlayer {
 public:
     virtual ~SoundPlayer() = default;
+    // Through the output set last. A device that is not there (unplugged)
+    // gives the system's default output.
     virtual void play(const QString& file) = 0;
+    // Through the output given, which stays for this sound only.
+    virtual void playThrough(const QString& file, const SoundOutput& output) = 0;
+    // Taken from the next sound on.
+    virtual void setOutput(const SoundOutput& output) = 0;
+    // The output devices there are now.
+    virtual QList<SoundDevice> devices() const = 0;
 };

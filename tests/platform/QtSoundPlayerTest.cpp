@@ -3,19 +3,12 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QPointer>
+#include <QAudioDevice>
 #include <QSoundEffect>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 #include <gtest/gtest.h>
-
-#include <ostream>
-
-// Readable failures.
-void PrintTo(const QUrl& url, std::ostream* out)
-{
-    *out << url.toString().toStdString();
-}
 
 namespace {
 
@@ -34,130 +27,98 @@ QByteArray riff(const QByteArray& chunks)
 // Qt's decoder does not know.
 const QByteArray kPcm = chunk("fmt ", QByteArray::fromHex("0100 0100 22560000 44ac0000 0200 1000"));
 const QByteArray kAdpcm = chunk("fmt ", QByteArray::fromHex("0200 0100 22560000 112b0000 0001 0400"));
-
-// A tenth of a second of silence.
-QByteArray goodWave()
-{
-    return riff(kPcm + chunk("data", QByteArray(4410, '\0')));
-}
-
+const QByteArray kGood = riff(kPcm + chunk("data", QByteArray(4410, '\0'))); // 0.1 s of silence
 // Whole, but only the decoder can refuse it, and it does so later.
-QByteArray undecodableWave()
+const QByteArray kUndecodable = riff(kAdpcm + chunk("data", QByteArray(512, '\x11')));
+const QString kMissing = QStringLiteral("/nonexistent/s.wav");
+
+QString write(const QString& name, const QByteArray& bytes)
 {
-    return riff(kAdpcm + chunk("data", QByteArray(512, '\x11')));
+    static const QTemporaryDir dir;
+    QFile out(dir.filePath(name));
+    EXPECT_TRUE(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
+    return out.fileName();
 }
 
-// The status of what the player plays now, once the decoder has had its word
-// (it works in the background). A failure brings on the alert at once, whose
-// word is then waited for in turn.
-QSoundEffect::Status settle(const QtSoundPlayer& player)
+// What the player plays now, once the decoder has had its word (it works in the
+// background). A failure brings on the alert at once, whose word is then waited for.
+QSoundEffect* settled(const QtSoundPlayer& player)
 {
-    const auto status = [&] {
-        QSoundEffect::Status newest = QSoundEffect::Null;
-        for (const auto* effect : player.findChildren<QSoundEffect*>())
-            if (effect->source() == player.currentSource())
-                newest = effect->status();
-        return newest;
-    };
-    EXPECT_TRUE(QTest::qWaitFor([&] { return status() != QSoundEffect::Loading; }, 5000))
-        << "the sound was neither loaded nor refused in 5 s";
-    return status();
+    const auto status = [&] { return player.current() ? player.current()->status() : QSoundEffect::Null; };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return status() != QSoundEffect::Loading; }, 5000));
+    EXPECT_EQ(status(), QSoundEffect::Ready);
+    return player.current();
 }
 
-class QtSoundPlayerTest : public ::testing::Test {
-protected:
-    QString file(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = dir.filePath(name);
-        QFile out(path);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly)) << qPrintable(path);
-        out.write(bytes);
-        return path;
-    }
-
-    QTemporaryDir dir;
-};
-
-TEST_F(QtSoundPlayerTest, OnlyWholeWaveFilesReachTheDecoder)
+TEST(QtSoundPlayerTest, OnlyWholeWaveFilesReachTheDecoder)
 {
-    const QByteArray good = goodWave();
-    const struct {
-        const char* what;
-        QByteArray bytes;
-        bool whole;
-    } cases[] = {
-        {"whole", good, true},
-        {"another chunk first, of odd length", riff(chunk("LIST", "odd") + kPcm + chunk("data", "ab")),
-         true},
-        {"whole, in a format the decoder refuses", undecodableWave(), true},
+    const struct { const char* what; QByteArray bytes; bool whole; } cases[] = {
+        {"whole", kGood, true},
+        {"odd-sized chunk first", riff(chunk("LIST", "odd") + kPcm + chunk("data", "ab")), true},
+        {"whole, in a format the decoder refuses", kUndecodable, true},
         {"empty file", QByteArray(), false},
-        {"not RIFF", "RIFX" + good.mid(4), false},
+        {"not RIFF", "RIFX" + kGood.mid(4), false},
         {"cut before the data chunk", riff(kPcm), false},
-        {"data cut short", good.chopped(1), false},
+        {"data cut short", kGood.chopped(1), false},
         {"format after data", riff(chunk("data", QByteArray(100, '\0')) + kPcm), false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(QtSoundPlayer::isWholeWaveFile(file("case.wav", c.bytes)), c.whole);
-    }
-    EXPECT_FALSE(QtSoundPlayer::isWholeWaveFile(dir.filePath("missing.wav")));
+    for (const auto& c : cases)
+        EXPECT_EQ(QtSoundPlayer::isWholeWaveFile(write("case.wav", c.bytes)), c.whole) << c.what;
+    EXPECT_FALSE(QtSoundPlayer::isWholeWaveFile(kMissing));
 }
 
-TEST_F(QtSoundPlayerTest, AFileThatCannotBePlayedGivesTheAlert)
+TEST(QtSoundPlayerTest, EachSoundGoesToTheChosenOutputAndAFaultyFileGivesTheAlert)
 {
-    const struct {
-        const char* what;
-        QString file;
-    } cases[] = {
-        {"no name", QString()},
-        {"missing file", dir.filePath("missing.wav")},
-        {"data cut short", file("cut.wav", goodWave().left(1000))},
-        {"a format the decoder refuses", file("adpcm.wav", undecodableWave())},
+    const QString good = write("s.wav", kGood);
+    const QByteArray sink = qgetenv("SINK"); // the session's only device
+    ASSERT_FALSE(sink.isEmpty()) << "not run in the end-to-end session";
+    const QByteArray unplugged = "usb.headset";
+    // Loudness follows the logarithm of the gain.
+    const struct { const char* what; QString file; QByteArray device; int volume; float gain; } cases[] = {
+        {"whole", good, sink, 50, 0.1505f},
+        {"missing file", kMissing, sink, 100, 1.0f},
+        {"barely heard", good, unplugged, 1, 0.0022f},
+        {"data cut short", write("cut.wav", kGood.left(1000)), {}, 0, 0.0f},
+        {"a format the decoder refuses", write("adpcm.wav", kUndecodable), unplugged, 50, 0.1505f},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         QtSoundPlayer player;
+        player.setOutput({c.device, c.volume});
         player.play(c.file);
-        EXPECT_EQ(settle(player), QSoundEffect::Ready) << "the built-in alert does not decode";
-        EXPECT_EQ(player.currentSource(), QtSoundPlayer::alertSource());
+        QSoundEffect* effect = settled(player);
+        EXPECT_NEAR(effect->volume(), c.gain, 1e-4);
+        // The null device stands for the system's default.
+        EXPECT_EQ(effect->audioDevice().id(), c.device == sink ? sink : QByteArray());
+        EXPECT_EQ(effect->source(), c.file == good ? QUrl::fromLocalFile(good) : QtSoundPlayer::alertSource());
     }
+    QtSoundPlayer player;
+    player.setOutput({sink, 50});
+    player.playThrough(good, {{}, 100}); // for this sound only
+    EXPECT_EQ(settled(player)->volume(), 1.0f);
+    player.play(good);
+    EXPECT_NEAR(settled(player)->volume(), 0.1505f, 1e-4);
+    EXPECT_EQ(settled(player)->audioDevice().id(), sink);
 }
 
-TEST_F(QtSoundPlayerTest, TheNewestSoundWinsAndTheOldOnesGo)
+TEST(QtSoundPlayerTest, TheNewestSoundWinsAndTheReplacedOnesGoQuietly)
 {
-    const QString first = file("s.wav", goodWave());
-    const QString second = file("r.wav", goodWave());
+    const QString second = write("r.wav", kGood);
     QtSoundPlayer player;
-    for (int i = 0; i < 50; ++i) {
-        player.play(first);
-        player.play(second);
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(player.currentSource(), QUrl::fromLocalFile(second));
-    EXPECT_EQ(settle(player), QSoundEffect::Ready);
-    // The one that plays, and the one that keeps the alert ready.
-    EXPECT_EQ(player.findChildren<QSoundEffect*>().size(), 2);
-}
-
-TEST_F(QtSoundPlayerTest, ALateFailureOfAReplacedSoundDoesNotInterrupt)
-{
-    const QUrl bad = QUrl::fromLocalFile(file("adpcm.wav", undecodableWave()));
-    const QUrl good = QUrl::fromLocalFile(file("s.wav", goodWave()));
-    QtSoundPlayer player;
-    player.play(bad.toLocalFile()); // its decoder fails only later
+    player.play(write("adpcm.wav", kUndecodable)); // its decoder fails only later
     const QPointer<QSoundEffect> replaced = player.findChildren<QSoundEffect*>().last();
-    player.play(good.toLocalFile());
-    // Events processed outside an event loop leave the replaced sound to be deleted
-    // later, so that its failure does come while the newer one plays.
+    player.play(write("s.wav", kGood));
+    player.play(second);
+    // Events processed outside an event loop leave the replaced sounds to be
+    // deleted later, so that the failure does come while the newest one plays.
     const QDeadlineTimer deadline(5000);
     while (replaced && replaced->status() != QSoundEffect::Error && !deadline.hasExpired())
         QCoreApplication::processEvents();
-    ASSERT_TRUE(replaced);
-    ASSERT_EQ(replaced->source(), bad);
-    ASSERT_EQ(replaced->status(), QSoundEffect::Error);
-    EXPECT_EQ(player.currentSource(), good);
-    EXPECT_EQ(settle(player), QSoundEffect::Ready);
-    EXPECT_EQ(player.currentSource(), good);
+    ASSERT_TRUE(replaced && replaced->status() == QSoundEffect::Error);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(settled(player)->source(), QUrl::fromLocalFile(second));
+    // The one that plays, and the one that keeps the alert ready.
+    EXPECT_EQ(player.findChildren<QSoundEffect*>().size(), 2);
 }
 
 } // namespace

@@ -18,7 +18,16 @@
 
 struct FakeSound : SoundPlayer {
     QStringList played;
+    SoundOutput output;
+    QList<SoundDevice> outputDevices;
+    QList<std::pair<QString, SoundOutput>> playedThrough;
     void play(const QString& file) override { played << file; }
+    void playThrough(const QString& file, const SoundOutput& through) override
+    {
+        playedThrough << std::make_pair(file, through);
+    }
+    void setOutput(const SoundOutput& chosen) override { output = chosen; }
+    QList<SoundDevice> devices() const override { return outputDevices; }
 };
 
 struct FakeDesktop : DesktopEffects {

@@ -1,0 +1,58 @@
+#include "app/SoundOutputDialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+
+SoundOutputDialog::SoundOutputDialog(SoundPlayer& player, const SoundOutput& current,
+                                     const QString& testFile, QWidget* parent)
+    : QDialog(parent)
+{
+    setWindowTitle(tr("Sound Output"));
+    cboDevice_ = new QComboBox(this);
+    cboDevice_->setObjectName(QStringLiteral("cboDevice"));
+    cboDevice_->addItem(tr("System default"), QByteArray());
+    for (const SoundDevice& device : player.devices())
+        cboDevice_->addItem(device.description, device.id);
+    // A device chosen before and unplugged now stays in the list, so that OK
+    // for a new volume does not forget it.
+    if (cboDevice_->findData(current.device) < 0)
+        cboDevice_->addItem(tr("%1 (not connected)").arg(QString::fromUtf8(current.device)),
+                            current.device);
+    cboDevice_->setCurrentIndex(cboDevice_->findData(current.device));
+
+    sldVolume_ = new QSlider(Qt::Horizontal, this);
+    sldVolume_->setObjectName(QStringLiteral("sldVolume"));
+    sldVolume_->setRange(0, 100);
+    sldVolume_->setPageStep(10);
+    auto* percent = new QLabel(this);
+    percent->setMinimumWidth(percent->fontMetrics().horizontalAdvance(QStringLiteral("100 %")));
+    connect(sldVolume_, &QSlider::valueChanged, percent,
+            [percent](int value) { percent->setText(tr("%1 %").arg(value)); });
+    sldVolume_->setValue(current.volume);
+    percent->setText(tr("%1 %").arg(sldVolume_->value()));
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* cmdTest = buttons->addButton(tr("&Test"), QDialogButtonBox::ActionRole);
+    cmdTest->setObjectName(QStringLiteral("cmdTest"));
+    connect(cmdTest, &QPushButton::clicked, this,
+            [this, &player, testFile] { player.playThrough(testFile, output()); });
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* volume = new QHBoxLayout;
+    volume->addWidget(sldVolume_);
+    volume->addWidget(percent);
+    auto* form = new QFormLayout(this);
+    form->addRow(tr("&Output device:"), cboDevice_);
+    form->addRow(tr("&Volume:"), volume);
+    form->addRow(buttons);
+}
+
+SoundOutput SoundOutputDialog::output() const
+{
+    return {cboDevice_->currentData().toByteArray(), sldVolume_->value()};
+}
