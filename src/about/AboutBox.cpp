@@ -2,7 +2,7 @@
 
 #include "about/ProgramIcon.h"
 #include "about/SysInfo.h"
-#include "platform/Layout.h"
+#include "gui/Layout.h"
 #include "platform/ProgramInfo.h"
 
 #include <QKeyEvent>
@@ -15,23 +15,12 @@ const QString kDescription = QStringLiteral(
     "Written by the Zorvu Timer developers. To report a bug or ask for a feature, "
     "please open an issue on the project's issue tracker.");
 
-QLabel* label(const char* name, const QString& text, QWidget* parent)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    l->setWordWrap(true);
-    return l;
-}
-
 // A line control: one pixel thick, from (x1, y) to (x2, y) in twips.
 QWidget* line(const char* name, int x1, int x2, int y, const QColor& colour, QWidget* parent)
 {
     auto* l = new QWidget(parent);
     l->setObjectName(QString::fromLatin1(name));
-    QPalette palette = l->palette();
-    palette.setColor(QPalette::Window, colour);
-    l->setPalette(palette);
+    layout::setColour(l, colour, QPalette::Window);
     l->setAutoFillBackground(true);
     l->setGeometry(layout::px(x1), layout::px(y), layout::px(x2) - layout::px(x1) + 1, 1);
     return l;
@@ -55,33 +44,29 @@ void AboutBox::buildWindow()
     setModal(false);
     setFixedSize(layout::px(5730), layout::px(3555));
 
-    auto* picIcon = new QLabel(this);
-    picIcon->setObjectName(QStringLiteral("picIcon"));
+    const layout::Row labels[] = {
+        {"picIcon", {}, {240, 240, 540, 540}},
+        {"lblTitle", "Zorvu Weapon/Powerup Respawn Timer", {1050, 240, 3885, 480}},
+        {"lblVersion", "Version .01 Alpha", {1050, 780, 3885, 225}},
+        {"lblDescription", kDescription, {1050, 1125, 3885, 1170}},
+        {"lblDisclaimer", {}, {255, 2625, 3870, 825}},
+    };
+    for (const layout::Row& row : labels)
+        layout::make<QLabel>(this, row)->setWordWrap(true);
+    lblTitle_ = findChild<QLabel*>(QStringLiteral("lblTitle"));
+    auto* picIcon = findChild<QLabel*>(QStringLiteral("picIcon"));
     picIcon->setPixmap(program::iconImage());
     picIcon->setAlignment(Qt::AlignCenter);
-    layout::place(picIcon, 240, 240, 540, 540);
-
-    lblTitle_ = label("lblTitle", QStringLiteral("Zorvu Weapon/Powerup Respawn Timer"), this);
-    layout::place(lblTitle_, 1050, 240, 3885, 480);
-    layout::place(label("lblVersion", QStringLiteral("Version .01 Alpha"), this), 1050, 780, 3885,
-                  225);
-    layout::place(label("lblDescription", kDescription, this), 1050, 1125, 3885, 1170);
 
     // Grey above white: one etched rule between the text and the disclaimer.
     line("Line1_0", 105, 5654, 2460, Qt::white, this);
     line("Line1_1", 90, 5654, 2445, QColor(128, 128, 128), this);
 
-    layout::place(label("lblDisclaimer", QString(), this), 255, 2625, 3870, 825);
-
-    cmdOK_ = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK_->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK_ = layout::make<QPushButton>(this, {"cmdOK", "OK", {4245, 2625, 1260, 345}});
     cmdOK_->setDefault(true);
-    layout::place(cmdOK_, 4245, 2625, 1260, 345);
     connect(cmdOK_, &QPushButton::clicked, this, &AboutBox::cmdOK_Click);
-
-    cmdSysInfo_ = new QPushButton(QStringLiteral("&System Info..."), this);
-    cmdSysInfo_->setObjectName(QStringLiteral("cmdSysInfo"));
-    layout::place(cmdSysInfo_, 4260, 3075, 1245, 345);
+    cmdSysInfo_ =
+        layout::make<QPushButton>(this, {"cmdSysInfo", "&System Info...", {4260, 3075, 1245, 345}});
     connect(cmdSysInfo_, &QPushButton::clicked, this, &AboutBox::cmdSysInfo_Click);
 
     setTabOrder(cmdOK_, cmdSysInfo_);

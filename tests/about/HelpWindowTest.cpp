@@ -1,4 +1,4 @@
-#include "about/ClickLabel.h"
+#include "gui/ClickLabel.h"
 #include "about/HelpTopics.h"
 #include "about/HelpWindow.h"
 #include "support/Printers.h"

@@ -1,4 +1,4 @@
-#include "platform/ChangeLabel.h"
+#include "gui/ChangeLabel.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

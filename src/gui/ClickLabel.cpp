@@ -1,4 +1,4 @@
-#include "about/ClickLabel.h"
+#include "gui/ClickLabel.h"
 
 #include <QMouseEvent>
 

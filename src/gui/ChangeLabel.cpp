@@ -1,4 +1,4 @@
-#include "platform/ChangeLabel.h"
+#include "gui/ChangeLabel.h"
 
 ChangeLabel::ChangeLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
 

@@ -1,9 +1,32 @@
-#include "platform/Layout.h"
+#include "gui/Layout.h"
 
+#include <QAbstractButton>
 #include <QFontInfo>
-#include <QWidget>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
 
 namespace layout {
+
+void apply(QWidget* control, const Row& row)
+{
+    control->setObjectName(row.name);
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+        label->setText(row.caption);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        button->setText(row.caption);
+    } else if (auto* frame = qobject_cast<QGroupBox*>(control)) {
+        frame->setTitle(row.caption);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        edit->setText(row.caption);
+    }
+    if (row.font)
+        control->setFont(*row.font);
+    if (row.colour.isValid())
+        setColour(control, row.colour);
+    control->setGeometry(rect(row.rect));
+}
 
 void fixedBorder(QWidget* window, Qt::WindowType type)
 {
@@ -12,9 +35,11 @@ void fixedBorder(QWidget* window, Qt::WindowType type)
     window->setFont(msSansSerif(8.25));
 }
 
-void place(QWidget* widget, int left, int top, int width, int height)
+void setColour(QWidget* widget, const QColor& colour, QPalette::ColorRole role)
 {
-    widget->setGeometry(rect(left, top, width, height));
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
 }
 
 // Sizes in pixels at 96 dpi, like the twips: a point size would grow with the
