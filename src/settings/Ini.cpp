@@ -1,15 +1,257 @@
 #include "settings/Ini.h"
 
+#include <QByteArrayView>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr int kLongestValue = 749;
+constexpr qint64 kBlock = 64 * 1024;
+
+// How the file stores its text. Windows editors and the Win32 profile functions
+// write 8-bit text (UTF-8 or the ANSI code page, maybe behind a UTF-8 mark) or
+// UTF-16 behind its byte-order mark. Inside this file all of it is handled as
+// 8-bit lines: UTF-16 is turned into UTF-8 on the way in and back on the way out.
+enum class Form { Bytes, Utf8Mark, Utf16LE, Utf16BE };
+
+Form formOf(QByteArrayView head)
+{
+    if (head.startsWith("\xEF\xBB\xBF"))
+        return Form::Utf8Mark;
+    if (head.startsWith("\xFF\xFE"))
+        return Form::Utf16LE;
+    if (head.startsWith("\xFE\xFF"))
+        return Form::Utf16BE;
+    return Form::Bytes;
+}
+
+QByteArrayView mark(Form form)
+{
+    switch (form) {
+    case Form::Utf8Mark: return "\xEF\xBB\xBF";
+    case Form::Utf16LE: return "\xFF\xFE";
+    case Form::Utf16BE: return "\xFE\xFF";
+    case Form::Bytes: break;
+    }
+    return {};
+}
+
+bool isUtf16(Form form)
+{
+    return form == Form::Utf16LE || form == Form::Utf16BE;
+}
+
+QStringDecoder utf16Decoder(Form form)
+{
+    return QStringDecoder(form == Form::Utf16LE ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+}
+
+// Windows-1252's letters at 0x80..0x9F; the five it leaves open read as the C1
+// control of the same number, as Windows reads them.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+QString fromCp1252(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const uchar b = uchar(bytes[i]);
+        text[i] = QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t(b));
+    }
+    return text;
+}
+
+std::optional<QByteArray> toCp1252(const QString& text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            bytes += char(u);
+            continue;
+        }
+        const auto* at = std::find(std::begin(kCp1252High), std::end(kCp1252High), u);
+        if (at == std::end(kCp1252High))
+            return std::nullopt;
+        bytes += char(0x80 + (at - std::begin(kCp1252High)));
+    }
+    return bytes;
+}
+
+// A value in UTF-8 reads as such; other bytes come from a Windows editor or the
+// profile functions in the ANSI code page, which is Windows-1252 on the systems
+// these files come from.
+QString decode(QByteArrayView bytes)
+{
+    return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : fromCp1252(bytes);
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+QByteArrayView trimmed(QByteArrayView bytes)
+{
+    qsizetype b = 0, e = bytes.size();
+    while (b < e && isBlank(bytes[b]))
+        ++b;
+    while (e > b && isBlank(bytes[e - 1]))
+        --e;
+    return bytes.sliced(b, e - b);
+}
+
+char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+// Names match without regard to the letter case of A to Z; other bytes match as they are.
+bool sameName(QByteArrayView a, QByteArrayView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    return true;
+}
+
+// The section name when the line opens a section: "[name]", blanks allowed
+// around; a line without its closing bracket opens none.
+std::optional<QByteArrayView> sectionName(QByteArrayView line)
+{
+    const QByteArrayView t = trimmed(line);
+    if (!t.startsWith('['))
+        return std::nullopt;
+    const qsizetype close = t.indexOf(']');
+    if (close < 0)
+        return std::nullopt;
+    return trimmed(t.sliced(1, close - 1));
+}
+
+struct KeyLine {
+    QByteArrayView key;
+    QByteArrayView value;
+};
+
+std::optional<KeyLine> keyLine(QByteArrayView line)
+{
+    const QByteArrayView t = trimmed(line);
+    if (t.isEmpty() || t.startsWith(';'))
+        return std::nullopt;
+    const qsizetype eq = t.indexOf('=');
+    if (eq < 0)
+        return std::nullopt;
+    return KeyLine{trimmed(t.first(eq)), trimmed(t.sliced(eq + 1))};
+}
+
+bool isQuote(char c)
+{
+    return c == '"' || c == '\'';
+}
+
+// The text a value line gives, as the profile functions give it: up to a NUL,
+// without the blanks around it and without one pair of enclosing quotes.
+QString valueText(QByteArrayView raw)
+{
+    if (const qsizetype nul = raw.indexOf('\0'); nul >= 0)
+        raw = trimmed(raw.first(nul));
+    if (raw.size() >= 2 && isQuote(raw.front()) && raw.back() == raw.front())
+        raw = raw.sliced(1, raw.size() - 2);
+    return decode(raw).left(kLongestValue);
+}
+
+// Reads a file line by line in blocks, so that a large file is never held whole.
+// Lines end at LF, CR LF or a lone CR.
+class LineReader {
+public:
+    explicit LineReader(QFile& file) : file_(file)
+    {
+        const QByteArray head = file_.read(kBlock);
+        const Form form = formOf(head);
+        if (isUtf16(form))
+            utf16_ = utf16Decoder(form);
+        append(QByteArrayView(head).sliced(mark(form).size()));
+        eof_ = head.isEmpty();
+    }
+
+    // The next line, without its end; valid until the next call.
+    bool next(QByteArrayView& line)
+    {
+        for (;;) {
+            const qsizetype n = buf_.size();
+            if (lf_ < pos_)
+                lf_ = find('\n');
+            if (cr_ < pos_)
+                cr_ = find('\r');
+            const qsizetype end = std::min(lf_, cr_);
+            // A CR at the end of the block may be the first half of a CR LF.
+            if (end < n && (end + 1 < n || buf_[end] == '\n' || eof_)) {
+                line = QByteArrayView(buf_).sliced(pos_, end - pos_);
+                pos_ = end + 1 + (buf_[end] == '\r' && end + 1 < n && buf_[end + 1] == '\n');
+                return true;
+            }
+            if (eof_) {
+                if (pos_ >= n)
+                    return false;
+                line = QByteArrayView(buf_).sliced(pos_);
+                pos_ = n;
+                return true;
+            }
+            buf_.remove(0, pos_);
+            pos_ = 0;
+            lf_ = cr_ = -1;
+            const QByteArray block = file_.read(kBlock);
+            eof_ = block.isEmpty();
+            append(block);
+        }
+    }
+
+private:
+    void append(QByteArrayView raw)
+    {
+        if (utf16_)
+            buf_ += QString((*utf16_)(raw)).toUtf8();
+        else
+            buf_ += raw;
+    }
+
+    qsizetype find(char c) const
+    {
+        const char* from = buf_.constData() + pos_;
+        const void* at = std::memchr(from, c, size_t(buf_.size() - pos_));
+        return at ? pos_ + (static_cast<const char*>(at) - from) : buf_.size();
+    }
+
+    QFile& file_;
+    std::optional<QStringDecoder> utf16_;
+    QByteArray buf_;
+    qsizetype pos_ = 0;
+    qsizetype lf_ = -1; // the next LF at or after pos_ (or the end), -1 when unknown
+    qsizetype cr_ = -1;
+    bool eof_ = false;
+};
 
 // One line of the file: its bytes, and its end of line kept as it was.
 struct Line {
@@ -22,81 +264,23 @@ std::vector<Line> splitLines(const QByteArray& data)
     std::vector<Line> lines;
     qsizetype start = 0;
     while (start < data.size()) {
-        qsizetype nl = data.indexOf('\n', start);
-        if (nl < 0) {
-            lines.push_back({data.mid(start), {}});
-            break;
-        }
-        qsizetype textEnd = nl;
-        if (textEnd > start && data.at(textEnd - 1) == '\r')
-            --textEnd;
-        lines.push_back({data.mid(start, textEnd - start), data.mid(textEnd, nl + 1 - textEnd)});
-        start = nl + 1;
+        qsizetype end = start;
+        while (end < data.size() && data[end] != '\n' && data[end] != '\r')
+            ++end;
+        const qsizetype endSize = end == data.size() ? 0 : data.mid(end, 2) == "\r\n" ? 2 : 1;
+        lines.push_back({data.sliced(start, end - start), data.sliced(end, endSize)});
+        start = end + endSize;
     }
     return lines;
 }
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-QByteArray trimmed(const QByteArray& bytes)
-{
-    qsizetype b = 0, e = bytes.size();
-    while (b < e && isBlank(bytes.at(b)))
-        ++b;
-    while (e > b && isBlank(bytes.at(e - 1)))
-        --e;
-    return bytes.mid(b, e - b);
-}
-
-// The section name when the line opens a section.
-std::optional<QByteArray> sectionName(const QByteArray& line)
-{
-    const QByteArray t = trimmed(line);
-    if (!t.startsWith('['))
-        return std::nullopt;
-    const qsizetype close = t.indexOf(']');
-    return trimmed(t.mid(1, close < 0 ? -1 : close - 1));
-}
-
-struct KeyLine {
-    QByteArray key;
-    QByteArray value;
-};
-
-std::optional<KeyLine> keyLine(const QByteArray& line)
-{
-    const QByteArray t = trimmed(line);
-    if (t.isEmpty() || t.startsWith(';'))
-        return std::nullopt;
-    const qsizetype eq = t.indexOf('=');
-    if (eq < 0)
-        return std::nullopt;
-    return KeyLine{trimmed(t.left(eq)), trimmed(t.mid(eq + 1))};
-}
-
-bool sameName(const QByteArray& a, const QString& b)
-{
-    return QString::fromUtf8(a).compare(b.trimmed(), Qt::CaseInsensitive) == 0;
-}
-
-QString decode(const QByteArray& bytes)
-{
-    // Files written by other editors may be in an 8-bit code page rather than UTF-8.
-    auto toUtf16 = QStringDecoder(QStringDecoder::Utf8);
-    QString text = toUtf16(bytes);
-    return toUtf16.hasError() ? QString::fromLatin1(bytes) : text;
-}
-
-// Where the section's lines are: [begin, end), begin being the header line.
+// Where the section's lines are: [header, end).
 struct SectionSpan {
     size_t header;
     size_t end;
 };
 
-std::optional<SectionSpan> findSection(const std::vector<Line>& lines, const QString& section)
+std::optional<SectionSpan> findSection(const std::vector<Line>& lines, QByteArrayView section)
 {
     for (size_t i = 0; i < lines.size(); ++i) {
         const auto name = sectionName(lines[i].text);
@@ -110,7 +294,7 @@ std::optional<SectionSpan> findSection(const std::vector<Line>& lines, const QSt
     return std::nullopt;
 }
 
-std::optional<size_t> findKey(const std::vector<Line>& lines, SectionSpan span, const QString& key)
+std::optional<size_t> findKey(const std::vector<Line>& lines, SectionSpan span, QByteArrayView key)
 {
     for (size_t i = span.header + 1; i < span.end; ++i) {
         const auto kl = keyLine(lines[i].text);
@@ -120,18 +304,33 @@ std::optional<size_t> findKey(const std::vector<Line>& lines, SectionSpan span, 
     return std::nullopt;
 }
 
+QByteArray asciiUpper(QByteArray bytes)
+{
+    for (char& c : bytes)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return bytes;
+}
+
+// The value's bytes as the profile functions would write them: as they are, in
+// UTF-8, or in a file of 8-bit text in the ANSI code page in Windows-1252 where
+// they read back the same.
+QByteArray valueBytes(const QString& value, bool ansiFile)
+{
+    if (ansiFile)
+        if (const auto ansi = toCp1252(value); ansi && decode(*ansi) == value)
+            return *ansi;
+    return value.toUtf8();
+}
 
 // Sets key in section to value within lines, adding the key or the section when missing.
-void setLine(std::vector<Line>& lines, const QString& section, const QString& key,
-             const QString& value, const QByteArray& eol)
+void setLine(std::vector<Line>& lines, const QByteArray& section, const QByteArray& key,
+             const QByteArray& value, const QByteArray& eol)
 {
-    const QByteArray upperKey = key.toUpper().toUtf8();
-    const QByteArray bytes = value.toUtf8();
-
     if (const auto span = findSection(lines, section)) {
         if (const auto at = findKey(lines, *span, key)) {
             // Keep the key as the file spells it; only the value changes.
-            lines[*at].text = keyLine(lines[*at].text)->key + '=' + bytes;
+            lines[*at].text = keyLine(lines[*at].text)->key.toByteArray() + '=' + value;
         } else {
             // After the section's last non-blank line, so that a blank line that
             // separates it from the next section stays where it is.
@@ -140,14 +339,45 @@ void setLine(std::vector<Line>& lines, const QString& section, const QString& ke
                 --insertAt;
             if (lines[insertAt - 1].end.isEmpty())
                 lines[insertAt - 1].end = eol;
-            lines.insert(lines.begin() + qsizetype(insertAt), Line{upperKey + '=' + bytes, eol});
+            lines.insert(lines.begin() + qsizetype(insertAt), Line{asciiUpper(key) + '=' + value, eol});
         }
     } else {
         if (!lines.empty() && lines.back().end.isEmpty())
             lines.back().end = eol;
-        lines.push_back({'[' + section.toUtf8() + ']', eol});
-        lines.push_back({upperKey + '=' + bytes, eol});
+        lines.push_back({'[' + section + ']', eol});
+        lines.push_back({asciiUpper(key) + '=' + value, eol});
     }
+}
+
+// A save that was killed before its rename leaves its temporary file
+// ("times.ini.XXXXXX") behind. Every save holds a lock on its own temporary
+// file while it writes, so one that nobody holds is a leftover and goes.
+void removeLeftovers(const QString& fileName, int ownHandle)
+{
+    const QFileInfo info(fileName);
+    const QString prefix = info.fileName() + QLatin1Char('.');
+    struct stat own {};
+    if (fstat(ownHandle, &own) != 0)
+        return;
+    const QDir dir = info.absoluteDir();
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
+            continue;
+        const QString path = dir.filePath(name);
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat other {};
+        const bool mine = fstat(fd, &other) == 0 && other.st_ino == own.st_ino && other.st_dev == own.st_dev;
+        if (!mine && flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(QFile::encodeName(path).constData());
+        ::close(fd);
+    }
+}
+
+bool hasAny(const QString& text, QLatin1StringView chars)
+{
+    return std::any_of(chars.begin(), chars.end(), [&](QChar c) { return text.contains(c); });
 }
 
 } // namespace
@@ -155,16 +385,25 @@ void setLine(std::vector<Line>& lines, const QString& section, const QString& ke
 QString ReadIni(const QString& section, const QString& key, const QString& fileName)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return {};
-    const std::vector<Line> lines = splitLines(file.readAll());
-    const auto span = findSection(lines, section);
-    if (!span)
-        return {};
-    const auto at = findKey(lines, *span, key.toLower());
-    if (!at)
-        return {};
-    return decode(keyLine(lines[*at].text)->value).left(kLongestValue);
+    const QByteArray wantSection = section.trimmed().toUtf8();
+    const QByteArray wantKey = key.trimmed().toUtf8();
+    LineReader reader(file);
+    bool inSection = false;
+    QByteArrayView line;
+    while (reader.next(line)) {
+        if (const auto name = sectionName(line)) {
+            // Only the first section of a name counts.
+            if (inSection)
+                return {};
+            inSection = sameName(*name, wantSection);
+        } else if (inSection) {
+            if (const auto kl = keyLine(line); kl && sameName(kl->key, wantKey))
+                return valueText(kl->value);
+        }
+    }
+    return {};
 }
 
 bool WriteIni(const QString& section, const QString& key, const QString& value,
@@ -181,10 +420,19 @@ bool WriteIni(const QString& section, const QList<std::pair<QString, QString>>& 
             *error = why;
         return false;
     };
-    // A line break would split the value and spill text into the file as new lines.
-    for (const auto& [key, value] : values)
-        if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')))
+    // A line break or a NUL would split the line or end it early; a bracket in a
+    // section name or an equals sign in a key would make the line mean something else.
+    const QLatin1StringView breaks("\r\n\0", 3);
+    if (hasAny(section, breaks) || section.contains(QLatin1Char(']')))
+        return fail(QStringLiteral("The section name %1 cannot be written.").arg(section));
+    for (const auto& [key, value] : values) {
+        const QString k = key.trimmed();
+        if (hasAny(k, breaks) || k.contains(QLatin1Char('=')) || k.startsWith(QLatin1Char('['))
+            || k.startsWith(QLatin1Char(';')))
+            return fail(QStringLiteral("The key name %1 cannot be written.").arg(key));
+        if (hasAny(value, breaks))
             return fail(QStringLiteral("The value of %1 contains a line break.").arg(key));
+    }
 
     QByteArray data;
     QFile existing(fileName);
@@ -194,15 +442,27 @@ bool WriteIni(const QString& section, const QList<std::pair<QString, QString>>& 
         data = existing.readAll();
         existing.close();
     }
+    const Form form = formOf(data);
+    data.remove(0, mark(form).size());
+    if (isUtf16(form))
+        data = QString(utf16Decoder(form)(data)).toUtf8();
+    const bool ansiFile = !QByteArrayView(data).isValidUtf8();
 
     std::vector<Line> lines = splitLines(data);
-    const QByteArray eol = data.contains("\r\n") ? QByteArray("\r\n") : QByteArray("\n");
+    const QByteArray eol = lines.empty() || lines.front().end.isEmpty() ? QByteArray("\n") : lines.front().end;
+    const QByteArray sectionBytes = section.trimmed().toUtf8();
     for (const auto& [key, value] : values)
-        setLine(lines, section, key, value, eol);
+        setLine(lines, sectionBytes, key.trimmed().toUtf8(), valueBytes(value, ansiFile), eol);
 
-    QByteArray out;
+    QByteArray out = mark(form).toByteArray();
+    QByteArray text;
     for (const Line& line : lines)
-        out += line.text + line.end;
+        text += line.text + line.end;
+    if (isUtf16(form))
+        out += QByteArray(QStringEncoder(form == Form::Utf16LE ? QStringEncoder::Utf16LE
+                                                               : QStringEncoder::Utf16BE)(QString::fromUtf8(text)));
+    else
+        out += text;
 
     // Unbuffered: a short write must show here. A buffered one fails only in the
     // flush inside commit(), which QSaveFile does not check, and would commit a
@@ -210,6 +470,8 @@ bool WriteIni(const QString& section, const QList<std::pair<QString, QString>>& 
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(file.errorString());
+    flock(file.handle(), LOCK_EX | LOCK_NB);
+    removeLeftovers(fileName, file.handle());
     // A short write sets no error; writing the rest does, and names the reason.
     for (qsizetype done = 0; done < out.size();) {
         const qint64 n = file.write(out.constData() + done, out.size() - done);

@@ -43,6 +43,51 @@ TEST(Ini, ReadsCaseBlindTrimmedFirstMatchAndCutsLongValues)
     EXPECT_EQ(ReadIni("settings", "time", dir.filePath("missing.ini")), "");
 }
 
+TEST(Ini, ReadsFilesAsTheWin32ProfileFunctionsDo)
+{
+    const struct { QByteArray file; const char* key; QString want; } cases[] = {
+        {"[s]\nk=\"abc\"", "k", "abc"}, {"[s]\nk= \" abc \" ", "k", " abc "}, {"[s]\nk=''", "k", ""},
+        {"[s]\nk=\"abc", "k", "\"abc"}, {"[s]\nk='abc\"", "k", "'abc\""}, {"[s]\nk=\"", "k", "\""},
+        {"\xEF\xBB\xBF[s]\nk=1", "k", "1"},
+        {QByteArray("\xFF\xFE[\0s\0]\0\r\0k\0=\0\xE9\0\x03\x20\n\0", 20), "k", "\u00E9\u2003"},
+        {QByteArray("\xFE\xFF\0[\0s\0]\0\n\0k\0=\0\"\0\xE9\0\"", 20), "k", "\u00E9"},
+        {"[s]\nk=Caf\xE9\x92s \x80\x81.wav", "k", "Caf\u00E9\u2019s \u20AC\u0081.wav"},
+        {"[s]\nk=Caf\xC3\xA9.wav", "k", "Caf\u00E9.wav"},
+        {"[s]\rj=2\rk=1\r", "k", "1"}, {"[s]\r\n[B\r\nk=1", "k", "1"}, {"[s]\n[B]\nk=1", "k", ""},
+        {QByteArray("[s]\nk=12 \0xyz", 13), "k", "12"},
+        {"[s]\nk=\"" + QByteArray(800, 'x') + '"', "k", QString(749, 'x')},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        put(dir.filePath("times.ini"), c.file);
+        EXPECT_EQ(ReadIni("s", c.key, dir.filePath("times.ini")), c.want) << c.file.toStdString();
+    }
+}
+
+TEST(Ini, WritesInTheFilesOwnEncodingAndReadsBackWhatItWrote)
+{
+    const struct { QByteArray before; QString value; QByteArray after; } cases[] = {
+        {"\xEF\xBB\xBF[s]\nk=1\n", "2", "\xEF\xBB\xBF[s]\nk=2\n"},
+        {QByteArray("\xFF\xFE[\0s\0]\0\r\0", 10), "\u00E9",
+         QByteArray("\xFF\xFE[\0s\0]\0\r\0K\0=\0\xE9\0\r\0", 18)},
+        {QByteArray("\xFE\xFF\0[\0s\0]", 8), "1", QByteArray("\xFE\xFF\0[\0s\0]\0\n\0K\0=\0\x31\0\n", 18)},
+        {"[s]\nk=Caf\xE9\x92s.wav\n", "Caf\u00E9\u2019s.wav", "[s]\nk=Caf\xE9\x92s.wav\n"},
+        {"[s]\nk=\xE9\n", "\u00C3\u00A9", "[s]\nk=\xC3\x83\xC2\xA9\n"},
+        {"[s]\nk=1\n", "Caf\u00E9", "[s]\nk=Caf\xC3\xA9\n"},
+        {"[s]\rk=1\r[t]\r", "2", "[s]\rk=2\r[t]\r"},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("times.ini");
+        put(file, c.before);
+        put(file + ".Ab12cd", "left over by a killed save");
+        EXPECT_TRUE(WriteIni("s", "k", c.value, file));
+        EXPECT_EQ(slurp(file), c.after) << c.before.toStdString();
+        EXPECT_EQ(ReadIni("s", "k", file), c.value);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"times.ini"});
+    }
+}
+
 TEST(Ini, WriteChangesOneLineAndKeepsTheRestByteForByte)
 {
     const struct { QByteArray before; const char* section; const char* key; QByteArray after; } cases[] = {
@@ -81,6 +126,7 @@ TEST(Ini, FailedWriteSaysWhyAndLeavesTheOldFileWhole)
     };
     EXPECT_TRUE(refused(file, "1\n[x]"));
     EXPECT_TRUE(refused(file, "1\r2"));
+    EXPECT_TRUE(refused(file, QString::fromLatin1("1\0" "2", 3)));
     EXPECT_TRUE(refused(dir.filePath("no/such/folder/times.ini"), "1"));
     EXPECT_TRUE(refused(dir.path(), "1"));
 
