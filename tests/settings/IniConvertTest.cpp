@@ -3,12 +3,16 @@
 #include "support/Printers.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <random>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -143,6 +147,40 @@ TEST(Ini, FailedWriteSaysWhyAndLeavesTheOldFileWhole)
     EXPECT_TRUE(tooBig);
 
     EXPECT_EQ(slurp(file), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"times.ini"});
+}
+
+// A process that saves in a loop, killed at random moments: the file is always
+// the old one or the new one, whole, and leftover temporary files do not pile up.
+TEST(Ini, KilledMidSaveTheFileIsOldOrNewWithOneLeftoverAtMost)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("times.ini");
+    QList<std::pair<QString, QString>> values[2];
+    for (int i = 0; i < 300; ++i)
+        for (int v = 0; v < 2; ++v)
+            values[v].append({QString("k%1").arg(i), QString(700, QChar('a' + v))});
+    QByteArray contents[2];
+    for (int v = 0; v < 2; ++v) {
+        ASSERT_TRUE(WriteIni("s", values[v], file));
+        contents[v] = slurp(file);
+    }
+    std::mt19937 random(std::random_device{}());
+    QElapsedTimer timer;
+    timer.start();
+    for (int kill = 1; kill <= 60 && timer.elapsed() < 4000; ++kill) {
+        const pid_t saver = fork();
+        ASSERT_GE(saver, 0);
+        for (int v = 0; saver == 0; v ^= 1)
+            WriteIni("s", values[v], file);
+        usleep(std::uniform_int_distribution<useconds_t>(0, 30000)(random));
+        ::kill(saver, SIGKILL);
+        waitpid(saver, nullptr, 0);
+        const QByteArray now = slurp(file);
+        ASSERT_TRUE(now == contents[0] || now == contents[1]) << now.size() << " bytes after kill " << kill;
+        ASSERT_LE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2) << "after kill " << kill;
+    }
+    ASSERT_TRUE(WriteIni("s", "k0", "c", file));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"times.ini"});
 }
 
