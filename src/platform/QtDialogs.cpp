@@ -23,6 +23,10 @@ void QtDialogs::messageBox(QWidget* parent, const QString& text, const QString& 
 std::optional<QString> QtDialogs::openFile(QWidget* parent, const OpenFileRequest& request)
 {
     QFileDialog dialog(parent, request.title, request.startFolder, request.filter);
+    // Modal to its own window only: the other windows, the main window and its
+    // keys above all, go on working while the user looks for a file.
+    if (parent)
+        dialog.setWindowModality(Qt::WindowModal);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(request.defaultSuffix);
