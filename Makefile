@@ -5,7 +5,7 @@ JOBS    ?= $(shell nproc)
 # ccache, where installed, makes rebuilds of other checkouts cheap.
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test package bench clean
 
 all: build
 
@@ -25,6 +25,10 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The .deb, in $(BUILD)/: `sudo apt install ./$(BUILD)/zorvu-timer_*.deb`
+package: build
+	cd $(BUILD) && cpack
 
 # The tick timer against the old re-armed timer (2 minutes), the time from a
 # tick to its sound through a private sound server (about 2.5 minutes), then

@@ -336,7 +336,7 @@ void MainWindow::PlaySounds()
 
 void MainWindow::play(const QString& relativeFile)
 {
-    platform_.sound.play(program::folder() + QLatin1Char('/') + relativeFile);
+    platform_.sound.play(program::dataFolder() + QLatin1Char('/') + relativeFile);
 }
 
 void MainWindow::RecalcTimes()

@@ -16,8 +16,9 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(program::title);
     QApplication::setApplicationDisplayName(QString());
     QApplication::setWindowIcon(program::icon());
-    // Lets the desktop match the windows to zorvu-timer.desktop.
-    QGuiApplication::setDesktopFileName(QStringLiteral("zorvu-timer"));
+    // Lets the desktop match the windows to the installed org.zorvu.Timer.desktop.
+    QGuiApplication::setDesktopFileName(program::appId);
+    program::locateSettingsAndSounds();
 
     QtSoundPlayer sound;
     LinuxDesktopEffects desktop;

@@ -7,14 +7,29 @@ namespace program {
 // The title the program is built under.
 inline const QString title = QStringLiteral("Zorvu Timer");
 
-// The folder that holds the program, without a trailing separator. Everything
-// the program reads or writes lives beside it.
+// The one name the desktop knows the program by: the .desktop file, the icon, the
+// AppStream metainfo and the D-Bus service are all called this.
+inline const QString appId = QStringLiteral("org.zorvu.Timer");
+
+// The folder that holds the program, without a trailing separator.
 QString folder();
 
-// Lets tests point the program at a folder of their own.
+// Decides, once at start, where the settings file and the sounds are. A program
+// folder that holds times.ini and can be written to is a portable folder: the
+// settings stay in it. Otherwise (an installed program) they are in the user's
+// $XDG_CONFIG_HOME/zorvu-timer/, which a first start fills with a copy of the
+// shipped file. The sounds are the program folder's sounds/ when it has one,
+// otherwise the installed share/zorvu-timer/sounds/ beside its bin/.
+// Until this runs, both are the program folder.
+void locateSettingsAndSounds();
+
+// Lets tests point the program at a portable folder of their own.
 void setFolderForTesting(const QString& folder);
 
-// The settings file beside the program.
+// The settings file in use.
 QString iniPath();
+
+// The folder that holds sounds/, without a trailing separator.
+QString dataFolder();
 
 } // namespace program

@@ -1,0 +1,52 @@
+#!/usr/bin/env python3
+"""The .deb, unpacked and run in the e2e session with a home of its own: a first
+start copies the shipped times.ini to ~/.config/zorvu-timer/, the sounds come from
+share/zorvu-timer/sounds/, and Options saves to the copy.
+
+usage: installed.py SESSION_POINTER PACKAGE_FOLDER"""
+
+import glob
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import harness  # noqa: E402
+
+root = tempfile.mkdtemp(prefix="zorvu-package.")
+subprocess.run(["dpkg-deb", "-x", *glob.glob(os.path.join(sys.argv[2], "*.deb")), root], check=True)
+share = os.path.join(root, "usr", "share", "zorvu-timer")
+# Only the Sniper Rifle, every 3 s with a 1 s notice: heard at ticks 2 and 3.
+shipped = harness.times_ini([3, 999, 999, 999], lead=1, notify=(1, 0, 0, 0))
+with open(os.path.join(share, "times.ini"), "w") as f:
+    f.write(shipped)
+harness.write_tone(os.path.join(share, "sounds", "s.wav"), 1200)
+
+os.environ.pop("XDG_CONFIG_HOME", None)
+session = dict(harness.load_session(sys.argv[1]), HOME=os.path.join(root, "home"))
+saved = os.path.join(root, "home", ".config", "zorvu-timer", "times.ini")
+with harness.recording(session) as recorder:
+    program = harness.Program(os.path.join(root, "usr", "bin"), session,
+                              os.path.join(root, "program.log"))
+    try:
+        with open(saved) as f:
+            first = f.read()
+        pressed = program.keyboard.press("s")
+        time.sleep(pressed + 3.9 - time.monotonic())
+        program.keyboard.press("s")
+        # Options: a new lead time, then OK, six fields back from the time box.
+        program._xdotool("key", "ctrl+o", "sleep", "1", "key", "ctrl+a", "7",
+                         *["shift+Tab"] * 6, "space", "sleep", "1")
+    finally:
+        program.stop()
+heard = [s["name"] for s in harness.sounds_heard(recorder.samples, {"s": 1200, "alert": 880})]
+with open(saved) as f:
+    lead = [line for line in f.read().splitlines() if line.startswith("time=")]
+with open(os.path.join(share, "times.ini")) as f:
+    untouched = f.read() == shipped
+print("copied:", first == shipped, "heard:", heard, "saved:", lead, "shipped untouched:", untouched)
+assert first == shipped and heard == ["s", "s"] and lead == ["time=7"] and untouched
+shutil.rmtree(root)
