@@ -10,9 +10,27 @@
 
 #include <QApplication>
 
+namespace {
+// KWin and Mutter keep an X11 window above the others when it asks them to, and
+// have no such request for a Wayland window: under a Wayland desktop that runs
+// XWayland, run on X11 unless the user has chosen a platform. Returns whether it chose.
+bool preferX11UnderWayland()
+{
+    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qEnvironmentVariableIsEmpty("DISPLAY") ||
+        !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return false;
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    return true;
+}
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    const bool chosen = preferX11UnderWayland();
     QApplication app(argc, argv);
+    // The programs it starts (System Info) choose for themselves.
+    if (chosen)
+        qunsetenv("QT_QPA_PLATFORM");
     QApplication::setApplicationName(program::title);
     QApplication::setApplicationDisplayName(QString());
     QApplication::setWindowIcon(program::icon());

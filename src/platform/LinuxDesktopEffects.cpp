@@ -6,6 +6,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QGuiApplication>
 #include <QMediaDevices>
 #include <QWidget>
@@ -24,6 +25,14 @@ namespace {
 const QString kScreenSaverService = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString kScreenSaverPath = QStringLiteral("/org/freedesktop/ScreenSaver");
 const QString kScreenSaverInterface = QStringLiteral("org.freedesktop.ScreenSaver");
+// The desktop portal: the way to hold off the idle blanking of a Wayland session
+// whose desktop has no ScreenSaver service (or one without Inhibit).
+const QString kPortalService = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString kPortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString kPortalInhibitInterface = QStringLiteral("org.freedesktop.portal.Inhibit");
+const QString kPortalRequestInterface = QStringLiteral("org.freedesktop.portal.Request");
+constexpr uint kPortalInhibitIdle = 8;
+const QString kInhibitReason = QStringLiteral("The screen saver is switched off in the settings");
 // A screen-saver service that hangs must not freeze the window for long.
 constexpr int kDBusTimeoutMs = 2000;
 
@@ -110,7 +119,7 @@ LinuxDesktopEffects::~LinuxDesktopEffects()
     // Both would end with the program anyway; an object that is done gives them back.
     if (x11Suspended_)
         suspendX11(false);
-    if (inhibitCookie_)
+    if (inhibitCookie_ || !portalRequest_.isEmpty())
         inhibitDBus(false);
 }
 
@@ -191,33 +200,58 @@ bool LinuxDesktopEffects::inhibitDBus(bool inhibit)
     if (!bus.isConnected())
         return false;
     QDBusConnectionInterface* daemon = bus.interface();
-    const auto hasService = [&] { return daemon && daemon->isServiceRegistered(kScreenSaverService).value(); };
+    const auto has = [&](const QString& service) {
+        return daemon && daemon->isServiceRegistered(service).value();
+    };
+    // The portal is often started on demand.
+    const auto hasPortal = [&] {
+        return has(kPortalService) ||
+               (daemon && daemon->activatableServiceNames().value().contains(kPortalService));
+    };
+    const auto call = [&](QDBusMessage message) { return bus.call(message, QDBus::Block, kDBusTimeoutMs); };
 
     if (inhibit) {
-        if (inhibitCookie_)
+        if (inhibitCookie_ || !portalRequest_.isEmpty())
             return true;
-        if (!hasService())
+        if (has(kScreenSaverService)) {
+            QDBusMessage message = QDBusMessage::createMethodCall(
+                kScreenSaverService, kScreenSaverPath, kScreenSaverInterface, QStringLiteral("Inhibit"));
+            message << program::title << kInhibitReason;
+            const QDBusMessage reply = call(message);
+            bool ok = false;
+            const unsigned cookie =
+                reply.arguments().isEmpty() ? 0 : reply.arguments().constFirst().toUInt(&ok);
+            if (reply.type() == QDBusMessage::ReplyMessage && ok) {
+                inhibitCookie_ = cookie;
+                return true;
+            }
+        }
+        if (!hasPortal())
             return false;
-        QDBusMessage call = QDBusMessage::createMethodCall(kScreenSaverService, kScreenSaverPath,
-                                                           kScreenSaverInterface, QStringLiteral("Inhibit"));
-        call << program::title << QStringLiteral("The screen saver is switched off in the settings");
-        const QDBusMessage reply = bus.call(call, QDBus::Block, kDBusTimeoutMs);
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            kPortalService, kPortalPath, kPortalInhibitInterface, QStringLiteral("Inhibit"));
+        message << QString() << kPortalInhibitIdle
+                << QVariantMap{{QStringLiteral("reason"), kInhibitReason}};
+        const QDBusMessage reply = call(message);
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
             return false;
-        bool ok = false;
-        const unsigned cookie = reply.arguments().constFirst().toUInt(&ok);
-        if (!ok)
-            return false;
-        inhibitCookie_ = cookie;
-        return true;
+        portalRequest_ = reply.arguments().constFirst().value<QDBusObjectPath>().path();
+        return !portalRequest_.isEmpty();
     }
 
-    if (!inhibitCookie_)
-        return hasService();
-    QDBusMessage call = QDBusMessage::createMethodCall(kScreenSaverService, kScreenSaverPath,
-                                                       kScreenSaverInterface, QStringLiteral("UnInhibit"));
-    call << *inhibitCookie_;
-    inhibitCookie_.reset();
-    const QDBusMessage reply = bus.call(call, QDBus::Block, kDBusTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    if (inhibitCookie_) {
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            kScreenSaverService, kScreenSaverPath, kScreenSaverInterface, QStringLiteral("UnInhibit"));
+        message << *inhibitCookie_;
+        inhibitCookie_.reset();
+        return call(message).type() == QDBusMessage::ReplyMessage;
+    }
+    if (!portalRequest_.isEmpty()) {
+        // The inhibit lasts as long as its request object.
+        const QDBusMessage message = QDBusMessage::createMethodCall(
+            kPortalService, portalRequest_, kPortalRequestInterface, QStringLiteral("Close"));
+        portalRequest_.clear();
+        return call(message).type() == QDBusMessage::ReplyMessage;
+    }
+    return has(kScreenSaverService) || hasPortal();
 }

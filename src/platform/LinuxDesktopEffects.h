@@ -2,13 +2,17 @@
 
 #include "platform/DesktopEffects.h"
 
+#include <QString>
+
 #include <optional>
 
 // On-top and screen saver on a Linux desktop.
 //
 // Screen saver: on X11 the MIT-SCREEN-SAVER extension's suspend, and, where the
-// session bus offers it, org.freedesktop.ScreenSaver's Inhibit. Both are held by
-// this process's connections, so they end with the program at the latest.
+// session bus offers it, org.freedesktop.ScreenSaver's Inhibit, else the desktop
+// portal's idle inhibit (XWayland's suspend does not reach a Wayland session's
+// blanking). All are held by this process's connections, so they end with the
+// program at the latest.
 //
 // On top: on X11 the window manager's _NET_WM_STATE_ABOVE state of the existing
 // window; elsewhere Qt's stays-on-top hint.
@@ -35,4 +39,6 @@ private:
     // The X server's suspend nests per connection: hold at most one.
     bool x11Suspended_ = false;
     std::optional<unsigned> inhibitCookie_;
+    // The portal's request object that holds its inhibit.
+    QString portalRequest_;
 };
