@@ -25,8 +25,10 @@ with open(os.path.join(share, "times.ini"), "w") as f:
     f.write(shipped)
 harness.write_tone(os.path.join(share, "sounds", "s.wav"), 1200)
 
-os.environ.pop("XDG_CONFIG_HOME", None)
+# A home of its own, with the configuration folder where it is when nothing says otherwise.
 session = dict(harness.load_session(sys.argv[1]), HOME=os.path.join(root, "home"))
+for env in (session, os.environ):
+    env.pop("XDG_CONFIG_HOME", None)
 saved = os.path.join(root, "home", ".config", "zorvu-timer", "times.ini")
 with harness.recording(session) as recorder:
     program = harness.Program(os.path.join(root, "usr", "bin"), session,
