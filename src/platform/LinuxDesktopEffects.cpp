@@ -18,6 +18,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/scrnsaver.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -208,16 +209,20 @@ bool LinuxDesktopEffects::inhibitDBus(bool inhibit)
         return has(kPortalService) ||
                (daemon && daemon->activatableServiceNames().value().contains(kPortalService));
     };
-    const auto call = [&](QDBusMessage message) { return bus.call(message, QDBus::Block, kDBusTimeoutMs); };
+    const auto call = [&](const QString& service, const QString& path, const QString& interface,
+                          const QString& method, const QVariantList& arguments = {}) {
+        QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+        message.setArguments(arguments);
+        return bus.call(message, QDBus::Block, kDBusTimeoutMs);
+    };
 
     if (inhibit) {
         if (inhibitCookie_ || !portalRequest_.isEmpty())
             return true;
         if (has(kScreenSaverService)) {
-            QDBusMessage message = QDBusMessage::createMethodCall(
-                kScreenSaverService, kScreenSaverPath, kScreenSaverInterface, QStringLiteral("Inhibit"));
-            message << program::title << kInhibitReason;
-            const QDBusMessage reply = call(message);
+            const QDBusMessage reply =
+                call(kScreenSaverService, kScreenSaverPath, kScreenSaverInterface,
+                     QStringLiteral("Inhibit"), {program::title, kInhibitReason});
             bool ok = false;
             const unsigned cookie =
                 reply.arguments().isEmpty() ? 0 : reply.arguments().constFirst().toUInt(&ok);
@@ -225,14 +230,14 @@ bool LinuxDesktopEffects::inhibitDBus(bool inhibit)
                 inhibitCookie_ = cookie;
                 return true;
             }
+            // Some desktops' service has no Inhibit (GNOME's): the portal does it there.
         }
         if (!hasPortal())
             return false;
-        QDBusMessage message = QDBusMessage::createMethodCall(
-            kPortalService, kPortalPath, kPortalInhibitInterface, QStringLiteral("Inhibit"));
-        message << QString() << kPortalInhibitIdle
-                << QVariantMap{{QStringLiteral("reason"), kInhibitReason}};
-        const QDBusMessage reply = call(message);
+        const QDBusMessage reply =
+            call(kPortalService, kPortalPath, kPortalInhibitInterface, QStringLiteral("Inhibit"),
+                 {QString(), kPortalInhibitIdle,
+                  QVariantMap{{QStringLiteral("reason"), kInhibitReason}}});
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
             return false;
         portalRequest_ = reply.arguments().constFirst().value<QDBusObjectPath>().path();
@@ -240,18 +245,16 @@ bool LinuxDesktopEffects::inhibitDBus(bool inhibit)
     }
 
     if (inhibitCookie_) {
-        QDBusMessage message = QDBusMessage::createMethodCall(
-            kScreenSaverService, kScreenSaverPath, kScreenSaverInterface, QStringLiteral("UnInhibit"));
-        message << *inhibitCookie_;
-        inhibitCookie_.reset();
-        return call(message).type() == QDBusMessage::ReplyMessage;
+        const unsigned cookie = *std::exchange(inhibitCookie_, std::nullopt);
+        return call(kScreenSaverService, kScreenSaverPath, kScreenSaverInterface,
+                    QStringLiteral("UnInhibit"), {cookie})
+                   .type() == QDBusMessage::ReplyMessage;
     }
     if (!portalRequest_.isEmpty()) {
         // The inhibit lasts as long as its request object.
-        const QDBusMessage message = QDBusMessage::createMethodCall(
-            kPortalService, portalRequest_, kPortalRequestInterface, QStringLiteral("Close"));
-        portalRequest_.clear();
-        return call(message).type() == QDBusMessage::ReplyMessage;
+        const QString request = std::exchange(portalRequest_, QString());
+        return call(kPortalService, request, kPortalRequestInterface, QStringLiteral("Close"))
+                   .type() == QDBusMessage::ReplyMessage;
     }
     return has(kScreenSaverService) || hasPortal();
 }
