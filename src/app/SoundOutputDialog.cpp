@@ -36,20 +36,26 @@ SoundOutputDialog::SoundOutputDialog(SoundPlayer& player, const SoundOutput& cur
     percent->setText(tr("%1 %").arg(sldVolume_->value()));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    auto* cmdTest = buttons->addButton(tr("&Test"), QDialogButtonBox::ActionRole);
+    auto* cmdTest = new QPushButton(tr("&Test"), this);
     cmdTest->setObjectName(QStringLiteral("cmdTest"));
     connect(cmdTest, &QPushButton::clicked, this,
             [this, &player, testFile] { player.playThrough(testFile, output()); });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+    auto* volumeLabel = new QLabel(tr("&Volume:"), this);
+    volumeLabel->setBuddy(sldVolume_);
     auto* volume = new QHBoxLayout;
     volume->addWidget(sldVolume_);
     volume->addWidget(percent);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(cmdTest);
+    bottom->addStretch();
+    bottom->addWidget(buttons);
     auto* form = new QFormLayout(this);
     form->addRow(tr("&Output device:"), cboDevice_);
-    form->addRow(tr("&Volume:"), volume);
-    form->addRow(buttons);
+    form->addRow(volumeLabel, volume);
+    form->addRow(bottom);
 }
 
 SoundOutput SoundOutputDialog::output() const
