@@ -1,15 +1,21 @@
 #include "app/SoundOutputDialog.h"
 
+#include "platform/ProgramInfo.h"
+#include "settings/Ini.h"
+#include "settings/Keys.h"
+
 #include <QComboBox>
+#include <QDir>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 
-SoundOutputDialog::SoundOutputDialog(SoundPlayer& player, const SoundOutput& current,
-                                     const QString& testFile, QWidget* parent)
-    : QDialog(parent)
+SoundOutputDialog::SoundOutputDialog(SoundPlayer& player, Dialogs& dialogs,
+                                     const SoundOutput& current, const QString& testFile,
+                                     QWidget* parent)
+    : QDialog(parent), player_(player), dialogs_(dialogs)
 {
     setWindowTitle(tr("Sound Output"));
     cboDevice_ = new QComboBox(this);
@@ -39,7 +45,7 @@ SoundOutputDialog::SoundOutputDialog(SoundPlayer& player, const SoundOutput& cur
     auto* cmdTest = new QPushButton(tr("&Test"), this);
     cmdTest->setObjectName(QStringLiteral("cmdTest"));
     connect(cmdTest, &QPushButton::clicked, this,
-            [this, &player, testFile] { player.playThrough(testFile, output()); });
+            [this, testFile] { player_.playThrough(testFile, output()); });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -61,4 +67,24 @@ SoundOutputDialog::SoundOutputDialog(SoundPlayer& player, const SoundOutput& cur
 SoundOutput SoundOutputDialog::output() const
 {
     return {cboDevice_->currentData().toByteArray(), sldVolume_->value()};
+}
+
+void SoundOutputDialog::accept()
+{
+    const SoundOutput chosen = output();
+    const QString file = program::iniPath();
+    QString why;
+    if (!WriteIni(keys::settingsSection,
+                  {{keys::outputDevice, QString::fromUtf8(chosen.device)},
+                   {keys::volume, QString::number(chosen.volume)}},
+                  file, &why)) {
+        // Closing would lose the choice without a word.
+        dialogs_.messageBox(this,
+                            tr("The sound output could not be saved to %1:\n%2")
+                                .arg(QDir::toNativeSeparators(file), why),
+                            program::title);
+        return;
+    }
+    player_.setOutput(chosen);
+    QDialog::accept();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Dialogs.h"
 #include "platform/SoundPlayer.h"
 
 #include <QDialog>
@@ -8,17 +9,22 @@ class QComboBox;
 class QSlider;
 
 // File > Sound Output: the device and the volume of every sound. Test plays a
-// sound through what the dialog shows, before anything is saved.
+// sound through what the dialog shows, before anything is saved; OK saves the
+// choice to times.ini and hands it to the player.
 class SoundOutputDialog : public QDialog {
     Q_OBJECT
 public:
-    SoundOutputDialog(SoundPlayer& player, const SoundOutput& current, const QString& testFile,
-                      QWidget* parent = nullptr);
+    SoundOutputDialog(SoundPlayer& player, Dialogs& dialogs, const SoundOutput& current,
+                      const QString& testFile, QWidget* parent = nullptr);
 
     // The choice the dialog shows.
     SoundOutput output() const;
 
+    void accept() override;
+
 private:
+    SoundPlayer& player_;
+    Dialogs& dialogs_;
     QComboBox* cboDevice_ = nullptr;
     QSlider* sldVolume_ = nullptr;
 };

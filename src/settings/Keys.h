@@ -17,6 +17,9 @@ inline const QString notifySniper = QStringLiteral("notifysniper");
 inline const QString notifyRocket = QStringLiteral("notifyrocket");
 inline const QString notifyCamo = QStringLiteral("notifycamo");
 inline const QString notifyOvershield = QStringLiteral("notifyovershield");
+// The sound output, written by File > Sound Output.
+inline const QString outputDevice = QStringLiteral("outputdevice");
+inline const QString volume = QStringLiteral("volume");
 } // namespace keys
 
 // A value of the settings section of times.ini beside the program. The file name is

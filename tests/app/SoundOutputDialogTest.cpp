@@ -1,5 +1,7 @@
 #include "app/SoundOutputDialog.h"
+#include "settings/Ini.h"
 #include "support/FakePlatform.h"
+#include "support/ProgramFolder.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -8,28 +10,32 @@
 
 namespace {
 
-TEST(SoundOutputDialogTest, ShowsTheChoiceTestsItAndGivesItBack)
+TEST(SoundOutputDialogTest, ShowsTheChoiceTestsItAndSavesIt)
 {
-    FakeSound sound;
-    sound.outputDevices = {{"sink.a", "Speakers"}, {"sink.b", "Headset"}};
+    FakePlatform fake;
+    fake.sound.outputDevices = {{"sink.a", "Speakers"}, {"sink.b", "Headset"}};
     const struct { SoundOutput current; int listed; } cases[] = {
-        {{"", 100}, 3},
         {{"sink.b", 35}, 3},
         {{"usb.headset", 0}, 4}, // unplugged: listed, so that OK for a new volume keeps it
     };
     for (const auto& c : cases) {
-        const SoundOutputDialog dialog(sound, c.current, QString());
+        const SoundOutputDialog dialog(fake.sound, fake.dialogs, c.current, QString());
         EXPECT_EQ(dialog.findChild<QComboBox*>(QStringLiteral("cboDevice"))->count(), c.listed);
         EXPECT_TRUE(dialog.output() == c.current) << c.current.device.constData();
     }
-    // Test plays through what is shown, and chooses nothing.
-    SoundOutputDialog dialog(sound, {}, QStringLiteral("chime.wav"));
+    // Test plays through what is shown and chooses nothing; OK saves it and chooses it.
+    const TempProgramFolder folder;
+    SoundOutputDialog dialog(fake.sound, fake.dialogs, {}, QStringLiteral("chime.wav"));
     dialog.findChild<QComboBox*>(QStringLiteral("cboDevice"))->setCurrentIndex(1);
     dialog.findChild<QSlider*>(QStringLiteral("sldVolume"))->setValue(20);
     dialog.findChild<QPushButton*>(QStringLiteral("cmdTest"))->click();
     const SoundOutput shown{"sink.a", 20};
-    EXPECT_EQ(sound.playedThrough, (QList<std::pair<QString, SoundOutput>>{{"chime.wav", shown}}));
-    EXPECT_TRUE(sound.output == SoundOutput{} && sound.played.isEmpty());
+    EXPECT_EQ(fake.sound.playedThrough, (QList<std::pair<QString, SoundOutput>>{{"chime.wav", shown}}));
+    EXPECT_TRUE(fake.sound.output == SoundOutput{} && fake.sound.played.isEmpty());
+    dialog.accept();
+    EXPECT_TRUE(fake.sound.output == shown);
+    EXPECT_EQ(ReadIni("settings", "outputdevice", folder.iniPath()), QStringLiteral("sink.a"));
+    EXPECT_EQ(ReadIni("settings", "volume", folder.iniPath()), QStringLiteral("20"));
 }
 
 } // namespace
