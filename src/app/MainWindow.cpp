@@ -2,7 +2,6 @@
 
 #include "about/AboutBox.h"
 #include "about/HelpWindow.h"
-#include "platform/ChangeLabel.h"
 #include "platform/DesktopEffects.h"
 #include "platform/Dialogs.h"
 #include "platform/Layout.h"
@@ -10,9 +9,7 @@
 #include "platform/ProgramInfo.h"
 #include "platform/SoundPlayer.h"
 #include "settings/Convert.h"
-#include "settings/Keys.h"
 #include "settings/OptionsDialog.h"
-#include "timer/Notification.h"
 #include "timer/TimeFormat.h"
 
 #include <QApplication>
@@ -29,18 +26,6 @@ namespace {
 
 const QString kCaption = QStringLiteral("Zorvu Weapon/Powerup Respawn Timer Beta (.1B)");
 
-constexpr int kKeyS = 83;
-constexpr int kKeyR = 82;
-constexpr int kKeyD = 68;
-constexpr qint16 kLargestHour = 32767;
-
-template <class T, class Convert>
-void readInto(T& field, const QString& key, Convert convert)
-{
-    if (const auto value = convert(readSetting(key)))
-        field = *value;
-}
-
 void setColour(QWidget* widget, const QColor& colour)
 {
     QPalette palette = widget->palette();
@@ -51,7 +36,8 @@ void setColour(QWidget* widget, const QColor& colour)
 } // namespace
 
 MainWindow::MainWindow(Platform& platform, QWidget* parent)
-    : QMainWindow(parent), tmrGameTimer(1000), tmrDelayedStart(0), platform_(platform)
+    : QMainWindow(parent), platform_(platform), tmrGameTimer(1000, platform.clocks.make()),
+      tmrDelayedStart(1000, platform.clocks.make())
 {
     buildWindow();
     buildMenus();
@@ -151,9 +137,9 @@ void MainWindow::buildWindow()
                                         {"lblMinutes", "00", 4755, 510},
                                         {"Label10", ":", 5280, 165},
                                         {"lblSeconds", "00", 5520, 510}};
-    std::array<ChangeLabel*, 5> clock{};
+    std::array<QLabel*, 5> clock{};
     for (int i = 0; i < 5; ++i) {
-        auto* label = new ChangeLabel(QString::fromLatin1(fields[i].text), client);
+        auto* label = new QLabel(QString::fromLatin1(fields[i].text), client);
         label->setObjectName(QString::fromLatin1(fields[i].name));
         label->setFont(layout::tahoma(24));
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -164,7 +150,6 @@ void MainWindow::buildWindow()
     lblHours_ = clock[0];
     lblMinutes_ = clock[2];
     lblSeconds_ = clock[4];
-    connect(lblSeconds_, &ChangeLabel::changed, this, &MainWindow::lblSeconds_Change);
 
     auto button = [client](const char* name, const char* text, int left, int top) {
         auto* b = new QPushButton(QString::fromLatin1(text), client);
@@ -215,54 +200,54 @@ void MainWindow::buildMenus()
 
 void MainWindow::Form_Load()
 {
-    iHours = 0;
-    iMinutes = 0;
-    iSeconds = 0;
-    LoadTimes();
-    Option1_Click(0);
-    iNotificationTime = 15;
-    iCurrentMap = 0;
-    bSoundDevice = platform_.desktop.soundOutputCount() > 0;
-    LoadNewSettings();
-    special.iKothPeriod = 60;
-    special.iKothCount = 60;
-    special.iOddballPeriod = 30;
-    special.iOddballCount = 30;
-    special.bOddballPlayed = false;
-    bSniperDue = bRocketDue = bCamoDue = bOvershieldDue = false;
+    present(match_.load(platform_.desktop.soundOutputCount() > 0));
     // Key preview: the window sees every key first, whichever of its controls has the focus.
     if (!keyPreview_) {
         qApp->installEventFilter(this);
         keyPreview_ = true;
     }
-    bHotkeyStarted = false;
 }
 
-// ---------------------------------------------------------------- settings
+// ---------------------------------------------------------------- showing the match
 
-void MainWindow::LoadNewSettings()
+void MainWindow::present(const Outcome& outcome)
 {
-    readInto(bDisableHotkeys, keys::disableHotkeys, convert::toTruth);
-    readInto(iNotificationTime, keys::time, convert::toWholeNumber);
-    readInto(bDisableScreenSaver, keys::disableScreenSaver, convert::toTruth);
-    readInto(bRespawnSound, keys::respawnSound, convert::toTruth);
-    readInto(bAlwaysOnTop, keys::alwaysOnTop, convert::toTruth);
-    sDefaultSoundFileName = readSetting(keys::defaultSoundFileName);
-    readInto(bBoxType, keys::boxType, convert::toTruth);
-    LoadTimes();
-    if (bBoxType)
-        respawn::applyBoxType(iTimes);
-    EnableScreenSaver(!bDisableScreenSaver);
-    platform_.desktop.setAlwaysOnTop(this, bAlwaysOnTop);
-    readInto(iNotifySniper, keys::notifySniper, convert::toWholeNumber);
-    readInto(iNotifyRocket, keys::notifyRocket, convert::toWholeNumber);
-    readInto(iNotifyCamo, keys::notifyCamo, convert::toWholeNumber);
-    readInto(iNotifyOvershield, keys::notifyOvershield, convert::toWholeNumber);
-}
-
-void MainWindow::LoadTimes()
-{
-    respawn::loadTimes(iTimes, iBaseTimes, program::iniPath());
+    const Match& m = match_;
+    for (int i = 0; i < outcome.loads; ++i) {
+        EnableScreenSaver(!m.settings.bDisableScreenSaver);
+        platform_.desktop.setAlwaysOnTop(this, m.settings.bAlwaysOnTop);
+    }
+    if (outcome.changed & Outcome::Clock) {
+        lblHours_->setText(clockField(m.iHours));
+        lblMinutes_->setText(clockField(m.iMinutes));
+        lblSeconds_->setText(clockField(m.iSeconds));
+    }
+    if (outcome.changed & Outcome::ItemTimes) {
+        // An item the map does not have keeps whatever its row showed.
+        for (int k = 0; k < respawn::kItems; ++k)
+            if (m.iTimes[m.iCurrentMap][k] != respawn::kAbsent)
+                itemTimeLabels_[k]->setText(SetTimeFormat(m.iTimes[m.iCurrentMap][k]));
+    }
+    if (outcome.changed & Outcome::Controls) {
+        cmdStart_->setEnabled(m.enabled.start);
+        cmdStop_->setEnabled(m.enabled.stop);
+        cmdReset_->setEnabled(m.enabled.reset);
+        cmdDelayedStart_->setEnabled(m.enabled.delayedStart);
+        cmdDelayedStart_->setText(m.delayCaption ? QString::number(*m.delayCaption)
+                                                 : QStringLiteral("Delayed Start"));
+        Option1_[m.iCurrentMap]->setChecked(true);
+        if (m.specialChoice != GameModeTimers::None)
+            optSpecialTimer_[m.specialChoice]->setChecked(true);
+    }
+    // Switching on a timer that already runs would restart its interval.
+    if (m.bClockRunning != tmrGameTimer.isActive())
+        m.bClockRunning ? tmrGameTimer.start() : tmrGameTimer.stop();
+    if (outcome.changed & Outcome::DelayRestarted)
+        tmrDelayedStart.start();
+    else if (!m.bDelayCounting)
+        tmrDelayedStart.stop();
+    for (const QString& file : outcome.sounds)
+        platform_.sound.play(file);
 }
 
 bool MainWindow::EnableScreenSaver(bool bStatus)
@@ -275,138 +260,32 @@ bool MainWindow::EnableScreenSaver(bool bStatus)
 void MainWindow::tmrGameTimer_Timer()
 {
     // The timer keeps its own deadlines, so the tick need not switch it off and on.
-    if (!(iHours == kLargestHour && iMinutes == 59 && iSeconds == 59)) {
-        if (++iSeconds == 60) {
-            iSeconds = 0;
-            ++iMinutes;
-        }
-        if (iMinutes == 60) {
-            iMinutes = 0;
-            ++iHours;
-        }
-    }
-    lblHours_->setText(clockField(iHours));
-    lblMinutes_->setText(clockField(iMinutes));
-    lblSeconds_->setText(clockField(iSeconds)); // runs Countdown
-
-    // The countdown step.
-    respawn::countDown(iTimes, iCurrentMap);
-    special.countDown(specialChoice());
-
-    RecalcTimes();
-}
-
-void MainWindow::lblSeconds_Change()
-{
-    Countdown();
-}
-
-void MainWindow::Countdown()
-{
-    lblHours_->setText(clockField(iHours));
-    lblMinutes_->setText(clockField(iMinutes));
-    lblSeconds_->setText(clockField(iSeconds));
-    PlaySounds();
-}
-
-void MainWindow::PlaySounds()
-{
-    if (!bSoundDevice)
-        return;
-    const GameModeTimers::Choice choice = specialChoice();
-    if (const QString notice = special.notice(choice); !notice.isEmpty())
-        play(notice);
-
-    notification::Input input;
-    input.times = iTimes[iCurrentMap];
-    input.notify = {iNotifySniper, iNotifyRocket, iNotifyCamo, iNotifyOvershield};
-    input.leadTime = iNotificationTime;
-    input.respawnSound = bRespawnSound;
-    const notification::Decision decision = notification::decide(input);
-    bSniperDue = decision.due[respawn::Sniper];
-    bRocketDue = decision.due[respawn::Rocket];
-    bCamoDue = decision.due[respawn::Camo];
-    bOvershieldDue = decision.due[respawn::Overshield];
-
-    if (decision.playDefault)
-        platform_.sound.play(sDefaultSoundFileName);
-    else if (!decision.itemFile.isEmpty())
-        play(decision.itemFile);
-}
-
-void MainWindow::play(const QString& relativeFile)
-{
-    platform_.sound.play(program::dataFolder() + QLatin1Char('/') + relativeFile);
-}
-
-void MainWindow::RecalcTimes()
-{
-    respawn::reloadExpired(iTimes, iBaseTimes, iCurrentMap);
-    for (int k = 0; k < respawn::kItems; ++k)
-        if (iTimes[iCurrentMap][k] != respawn::kAbsent)
-            itemTimeLabels_[k]->setText(SetTimeFormat(iTimes[iCurrentMap][k]));
+    present(match_.tick());
 }
 
 void MainWindow::cmdStart_Click()
 {
-    // Switching on a timer that already runs must not restart its interval.
-    if (!tmrGameTimer.isActive())
-        tmrGameTimer.start();
-    cmdStart_->setEnabled(false);
-    cmdReset_->setEnabled(false);
-    cmdDelayedStart_->setEnabled(false);
+    present(match_.start());
 }
 
 void MainWindow::cmdStop_Click()
 {
-    tmrGameTimer.stop();
-    cmdStart_->setEnabled(true);
-    cmdReset_->setEnabled(true);
-    cmdDelayedStart_->setEnabled(true);
+    present(match_.stop());
 }
 
 void MainWindow::cmdReset_Click()
 {
-    tmrGameTimer.stop();
-    iHours = 0;
-    iMinutes = 0;
-    iSeconds = 0;
-    special.reset();
-    cmdStart_->setEnabled(true);
-    cmdStop_->setEnabled(true);
-    cmdReset_->setEnabled(true);
-    lblHours_->setText(QString());
-    lblMinutes_->setText(QString());
-    lblSeconds_->setText(QString()); // runs Countdown, which writes 00 : 00 : 00
-    LoadNewSettings();
+    present(match_.reset());
 }
-
-// ---------------------------------------------------------------- maps and special timers
 
 void MainWindow::Option1_Click(int index)
 {
-    iCurrentMap = qint16(index);
-    if (!Option1_[index]->isChecked())
-        Option1_[index]->setChecked(true);
-    cmdReset_Click();
-    for (int k = 0; k < respawn::kItems; ++k)
-        if (iTimes[index][k] != respawn::kAbsent)
-            itemTimeLabels_[k]->setText(SetTimeFormat(iTimes[index][k]));
+    present(match_.chooseMap(index));
 }
 
 void MainWindow::optSpecialTimer_Click(int index)
 {
-    if (!optSpecialTimer_[index]->isChecked())
-        optSpecialTimer_[index]->setChecked(true);
-    special.choose(GameModeTimers::Choice(index));
-}
-
-GameModeTimers::Choice MainWindow::specialChoice() const
-{
-    for (int i = 0; i < 3; ++i)
-        if (optSpecialTimer_[i]->isChecked())
-            return GameModeTimers::Choice(i);
-    return GameModeTimers::None;
+    present(match_.chooseSpecial(GameModeTimers::Choice(index)));
 }
 
 // ---------------------------------------------------------------- delayed start
@@ -416,51 +295,31 @@ void MainWindow::cmdDelayedStart_Click()
     const QString text = platform_.dialogs.inputBox(
         this, QStringLiteral("Enter Number of Seconds to Delay Before Starting Game Timer"),
         QStringLiteral("Delayed Start"), QStringLiteral("30"));
-    // A negative entry counts as no entry: its count would never reach zero.
-    if (const auto seconds = convert::toWholeNumber(text); seconds && *seconds >= 0)
-        iDelaySeconds = *seconds;
-    if (iDelaySeconds != 0) {
-        tmrDelayedStart.setInterval(1000);
-        cmdDelayedStart_->setText(QString::number(iDelaySeconds));
-        tmrDelayedStart.start();
-    }
+    present(match_.delayedStart(convert::toWholeNumber(text)));
 }
 
 void MainWindow::tmrDelayedStart_Timer()
 {
-    cmdDelayedStart_->setText(QString::number(iDelaySeconds));
-    if (iDelaySeconds != 0) {
-        --iDelaySeconds;
-        cmdDelayedStart_->setText(QString::number(iDelaySeconds));
-    } else {
-        cmdStart_Click();
-        cmdDelayedStart_->setText(QStringLiteral("Delayed Start"));
-        tmrDelayedStart.stop();
-        cmdDelayedStart_->setEnabled(false);
-    }
+    present(match_.delayTick());
 }
 
 // ---------------------------------------------------------------- keys
 
 void MainWindow::Form_KeyDown(int keyCode)
 {
-    if (bDisableHotkeys)
+    if (match_.settings.bDisableHotkeys)
         return;
     switch (keyCode) {
-    case kKeyS:
-        if (!bHotkeyStarted) {
-            cmdStart_Click();
-            bHotkeyStarted = true;
-        } else {
-            cmdStop_Click();
-            bHotkeyStarted = false;
-        }
+    case Qt::Key_S:
+        present(match_.toggle());
         break;
-    case kKeyR:
-        cmdStop_Click();
-        cmdReset_Click();
+    case Qt::Key_R: {
+        Outcome outcome = match_.stop();
+        outcome += match_.reset();
+        present(outcome);
         break;
-    case kKeyD:
+    }
+    case Qt::Key_D:
         cmdDelayedStart_Click();
         break;
     default:
@@ -520,7 +379,8 @@ void MainWindow::mnuOptions_Click()
 {
     showOnce(frmOptions_, [this] {
         auto* options = new OptionsDialog(platform_.dialogs);
-        connect(options, &OptionsDialog::saved, this, &MainWindow::LoadNewSettings);
+        connect(options, &OptionsDialog::saved, this,
+                [this] { present(match_.LoadNewSettings()); });
         return options;
     });
 }

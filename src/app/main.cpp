@@ -1,5 +1,6 @@
 #include "about/ProgramIcon.h"
 #include "app/MainWindow.h"
+#include "platform/DeadlineTimer.h"
 #include "platform/LinuxDesktopEffects.h"
 #include "platform/Platform.h"
 #include "platform/ProgramInfo.h"
@@ -43,7 +44,8 @@ int main(int argc, char* argv[])
     QtDialogs dialogs;
     SystemRegistry registry;
     SystemLauncher launcher;
-    Platform platform{sound, desktop, dialogs, registry, launcher};
+    SteadyTickClocks clocks;
+    Platform platform{sound, desktop, dialogs, registry, launcher, clocks};
 
     MainWindow window(platform);
     window.show();

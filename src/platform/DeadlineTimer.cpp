@@ -51,41 +51,31 @@ private:
 
 } // namespace
 
+std::unique_ptr<TickClock> SteadyTickClocks::make()
+{
+    return std::make_unique<SteadyTickClock>();
+}
+
 DeadlineTimer::DeadlineTimer(int intervalMs, QObject* parent)
-    : QObject(parent), ownClock_(std::make_unique<SteadyTickClock>()), clock_(*ownClock_),
-      interval_(intervalMs)
+    : DeadlineTimer(intervalMs, std::make_unique<SteadyTickClock>(), parent)
 {
 }
 
-DeadlineTimer::DeadlineTimer(int intervalMs, TickClock& clock, QObject* parent)
-    : QObject(parent), clock_(clock), interval_(intervalMs)
+DeadlineTimer::DeadlineTimer(int intervalMs, std::unique_ptr<TickClock> clock, QObject* parent)
+    : QObject(parent), clock_(std::move(clock)), interval_(intervalMs)
 {
 }
 
 DeadlineTimer::~DeadlineTimer()
 {
-    clock_.cancel();
-}
-
-void DeadlineTimer::setInterval(int intervalMs)
-{
-    if (intervalMs == interval_)
-        return;
-    interval_ = intervalMs;
-    if (!active_)
-        return;
-    // Counting the ticks already given in the new interval would put the next
-    // deadline far off or long past.
-    originNs_ = clock_.nowNs();
-    ticksAtOrigin_ = ticks_;
-    arm();
+    clock_->cancel();
 }
 
 void DeadlineTimer::start()
 {
     active_ = true;
     ticks_ = 0;
-    originNs_ = clock_.nowNs();
+    originNs_ = clock_->nowNs();
     ticksAtOrigin_ = 0;
     arm();
 }
@@ -93,7 +83,7 @@ void DeadlineTimer::start()
 void DeadlineTimer::stop()
 {
     active_ = false;
-    clock_.cancel();
+    clock_->cancel();
 }
 
 qint64 DeadlineTimer::nextDeadlineNs() const
@@ -104,21 +94,21 @@ qint64 DeadlineTimer::nextDeadlineNs() const
 void DeadlineTimer::arm()
 {
     if (interval_ <= 0) {
-        clock_.cancel();
+        clock_->cancel();
         return;
     }
-    const qint64 waitNs = nextDeadlineNs() - clock_.nowNs();
+    const qint64 waitNs = nextDeadlineNs() - clock_->nowNs();
     // Round up, so that the wake-up does not come before the deadline.
     const qint64 waitMs = std::clamp<qint64>((waitNs + kNsPerMs - 1) / kNsPerMs, 0,
                                              std::numeric_limits<int>::max());
-    clock_.wakeAfter(int(waitMs), [this] { wake(); });
+    clock_->wakeAfter(int(waitMs), [this] { wake(); });
 }
 
 void DeadlineTimer::wake()
 {
     if (!active_ || interval_ <= 0)
         return;
-    if (clock_.nowNs() < nextDeadlineNs()) {
+    if (clock_->nowNs() < nextDeadlineNs()) {
         arm();
         return;
     }

@@ -17,6 +17,19 @@ public:
     virtual void cancel() = 0;
 };
 
+// Makes the clocks that timers run on, one per timer: the steady clock in the
+// program, clocks moved by hand in tests.
+class TickClocks {
+public:
+    virtual ~TickClocks() = default;
+    virtual std::unique_ptr<TickClock> make() = 0;
+};
+
+class SteadyTickClocks : public TickClocks {
+public:
+    std::unique_ptr<TickClock> make() override;
+};
+
 // A periodic timer whose ticks fall on fixed deadlines: start + n x interval,
 // measured on the monotonic clock. Unlike a timer re-armed after each tick, the
 // time a tick's handler takes does not push the later ticks back.
@@ -27,18 +40,13 @@ public:
 //   ones it owes, so the count of ticks keeps up with real time);
 // - a wake-up that comes before its deadline ticks nothing and waits again;
 // - stop() freezes; start() begins a full new interval from now;
-// - a new interval set while the timer runs counts from the moment it is set;
 // - with no interval (0 or less) the timer does not tick, even when started.
 class DeadlineTimer : public QObject {
     Q_OBJECT
 public:
     explicit DeadlineTimer(int intervalMs = 1000, QObject* parent = nullptr);
-    // Runs on the given clock, which must outlive the timer.
-    DeadlineTimer(int intervalMs, TickClock& clock, QObject* parent = nullptr);
+    DeadlineTimer(int intervalMs, std::unique_ptr<TickClock> clock, QObject* parent = nullptr);
     ~DeadlineTimer() override;
-
-    void setInterval(int intervalMs);
-    int interval() const { return interval_; }
 
     void start();
     void stop();
@@ -55,12 +63,11 @@ private:
     void arm();
     void wake();
 
-    std::unique_ptr<TickClock> ownClock_;
-    TickClock& clock_;
+    std::unique_ptr<TickClock> clock_;
     int interval_;
     bool active_ = false;
     qint64 ticks_ = 0;
-    // The schedule counts from here: start(), or the last change of interval.
+    // The schedule counts from here: start().
     qint64 originNs_ = 0;
     qint64 ticksAtOrigin_ = 0;
 };

@@ -5,6 +5,7 @@ class DesktopEffects;
 class Dialogs;
 class Registry;
 class Launcher;
+class TickClocks;
 
 // The platform parts, made once in main() (or by a test, with fakes) and handed
 // to the windows.
@@ -14,4 +15,5 @@ struct Platform {
     Dialogs& dialogs;
     Registry& registry;
     Launcher& launcher;
+    TickClocks& clocks; // the clocks behind the windows' timers
 };

@@ -5,6 +5,7 @@
 #include "settings/Convert.h"
 #include "settings/Ini.h"
 #include "settings/Keys.h"
+#include "settings/Settings.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -16,12 +17,6 @@
 
 #include <iterator>
 
-namespace {
-
-const QString kNotifyKeys[] = {keys::notifySniper, keys::notifyRocket, keys::notifyCamo,
-                               keys::notifyOvershield};
-
-} // namespace
 
 // ---------------------------------------------------------------- SettingCheckBox
 
@@ -212,36 +207,36 @@ void OptionsDialog::buildWindow()
 
 void OptionsDialog::Form_Load()
 {
-    sSoundFile = readSetting(keys::defaultSoundFileName);
+    // The same reader as the match's, from first-start values: a key missing or
+    // unreadable shows as off (0), the sound file as empty. Where the window
+    // reads a key by a rule of its own, it says so below.
+    Settings stored;
+    stored.read(program::iniPath());
+    sSoundFile = stored.sDefaultSoundFileName;
 
     // The voice controls are there for a feature that does not exist yet.
     chkVoiceRecognition_->setEnabled(false);
     Combo1_->setEnabled(false);
     cmdTest_->setEnabled(false);
 
-    // A value that cannot be read stays 0; a box refuses a state it does not
-    // have and stays clear.
-    std::array<qint16, 4> notify{};
-    for (size_t i = 0; i < notify.size(); ++i)
-        notify[i] = convert::toWholeNumber(readSetting(kNotifyKeys[i])).value_or(0);
-    for (size_t i = 0; i < notify.size(); ++i)
+    // Three-state boxes: 0, 1 and 2 (greyed); any other number leaves the box clear.
+    const qint16 notify[] = {stored.iNotifySniper, stored.iNotifyRocket, stored.iNotifyCamo,
+                             stored.iNotifyOvershield};
+    for (size_t i = 0; i < chkNotifyWeapons_.size(); ++i)
         chkNotifyWeapons_[i]->setValue(notify[i]);
 
-    const bool respawnSound = convert::toTruth(readSetting(keys::respawnSound)).value_or(false);
-    optRespawn_[respawnSound ? 1 : 0]->setChecked(true);
+    optRespawn_[stored.bRespawnSound ? 1 : 0]->setChecked(true);
     // The default sound is chosen but there is nothing to play: ask for a file.
     if (optRespawn_[1]->isChecked() && sSoundFile.isEmpty())
         optRespawn_DblClick(1);
 
-    const bool pal = convert::toTruth(readSetting(keys::boxType)).value_or(false);
-    optBoxType_[pal ? 1 : 0]->setChecked(true);
+    optBoxType_[stored.bBoxType ? 1 : 0]->setChecked(true);
+    chkHotkeys_->setValue(stored.bDisableHotkeys ? 1 : 0);
 
-    const bool disableHotkeys =
-        convert::toTruth(readSetting(keys::disableHotkeys)).value_or(false);
-    chkHotkeys_->setValue(disableHotkeys ? 1 : 0);
-
+    // The lead time is shown as stored, not as the number it reads as.
     txtNotificationTime_->setText(readSetting(keys::time));
 
+    // These two boxes are checked only by a number equal to 1, not by any truth value.
     chkDisableScreensaver_->setValue(
         convert::toNumber(readSetting(keys::disableScreenSaver)) == 1.0 ? 1 : 0);
     chkOnTop_->setValue(convert::toNumber(readSetting(keys::alwaysOnTop)) == 1.0 ? 1 : 0);
@@ -261,12 +256,10 @@ void OptionsDialog::Command1_Click()
 bool OptionsDialog::save()
 {
     auto state = [](const SettingCheckBox* box) { return QString::number(box->value()); };
-    struct Setting {
-        QString key;
-        QString value;
-    };
     // Every key is written, changed or not; the text box goes out exactly as typed.
-    const Setting settings[] = {
+    // All eleven go in one replace of the file: a failed save writes none of them,
+    // so the next load never applies half of the user's changes.
+    const QList<std::pair<QString, QString>> settings = {
         {keys::time, txtNotificationTime_->text()},
         {keys::disableScreenSaver, state(chkDisableScreensaver_)},
         {keys::defaultSoundFileName, sSoundFile},
@@ -280,21 +273,16 @@ bool OptionsDialog::save()
         {keys::respawnSound,
          optRespawn_[0]->isChecked() ? QStringLiteral("0") : QStringLiteral("1")},
     };
-    for (const Setting& setting : settings) {
-        const QString file = program::iniPath();
-        QString why;
-        if (!WriteIni(keys::settingsSection, setting.key, setting.value, file, &why)) {
-            // The rest would fail the same way; one message is enough.
-            dialogs_.messageBox(
-                this,
-                QStringLiteral("The settings could not be saved to %1:\n%2\n\n"
-                               "Your changes are still in the Options window.")
-                    .arg(QDir::toNativeSeparators(file), why),
-                program::title);
-            return false;
-        }
-    }
-    return true;
+    const QString file = program::iniPath();
+    QString why;
+    if (WriteIni(keys::settingsSection, settings, file, &why))
+        return true;
+    dialogs_.messageBox(this,
+                        QStringLiteral("The settings could not be saved to %1:\n%2\n\n"
+                                       "Your changes are still in the Options window.")
+                            .arg(QDir::toNativeSeparators(file), why),
+                        program::title);
+    return false;
 }
 
 void OptionsDialog::Command2_Click()

@@ -8,10 +8,11 @@
 struct GameModeTimers {
     enum Choice { None = -1, Koth = 0, Oddball = 1, Neither = 2 };
 
-    qint16 iKothPeriod = 0;
-    qint16 iKothCount = 0;
-    qint16 iOddballPeriod = 0;
-    qint16 iOddballCount = 0;
+    // The hill moves every 60 seconds; the ball's notice comes once, 30 seconds in.
+    qint16 iKothPeriod = 60;
+    qint16 iKothCount = 60;
+    qint16 iOddballPeriod = 30;
+    qint16 iOddballCount = 30;
     bool bOddballPlayed = false;
 
     // Both counters back to their periods, the Oddball notice armed again.

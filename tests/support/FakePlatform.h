@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "platform/SoundPlayer.h"
+#include "support/FakeClock.h"
 #include "support/Printers.h"
 
 #include <QMap>
@@ -118,5 +119,6 @@ struct FakePlatform {
     FakeDialogs dialogs;
     FakeRegistry registry;
     FakeLauncher launcher;
-    Platform platform{sound, desktop, dialogs, registry, launcher};
+    FakeClocks clocks;
+    Platform platform{sound, desktop, dialogs, registry, launcher, clocks};
 };

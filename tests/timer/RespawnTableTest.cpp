@@ -106,18 +106,3 @@ TEST(RespawnTable, CountDownAndReloadOnlyTheGivenMap)
         EXPECT_EQ(times, filled(1)) << "map " << c.map;
     }
 }
-
-TEST(RespawnTable, PalAddsToTheFirstCycleOnly)
-{
-    QTemporaryDir dir;
-    Table times{}, base{};
-    respawn::loadTimes(times, base, timesIni(dir, "[2]\nsniper=3\n"));
-    respawn::applyBoxType(times);
-    QList<qint16> shown;
-    for (int tick = 0; tick < 16; ++tick) {
-        respawn::countDown(times, 2);
-        respawn::reloadExpired(times, base, 2);
-        shown << times[2][respawn::Sniper];
-    }
-    EXPECT_EQ(shown, (QList<qint16>{12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 3, 2, 1, 3}));
-}

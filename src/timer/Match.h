@@ -1,0 +1,89 @@
+#pragma once
+
+#include "settings/Settings.h"
+#include "timer/GameModeTimers.h"
+#include "timer/RespawnTable.h"
+
+#include <QStringList>
+#include <optional>
+
+// What a command of the match changed, for a view to show, and the sound files
+// it plays, in the order they are played (each new sound stops the one before).
+struct Outcome {
+    enum Change : unsigned {
+        Clock = 1,     // the clock fields
+        ItemTimes = 2, // the item rows: the current map's countdowns of the items it has
+        Controls = 4,  // which buttons are enabled, the Delayed Start caption, the choices
+        DelayRestarted = 8, // the delayed start's count begins a full second from now
+    };
+    Outcome(unsigned changes = 0) : changed(changes) {}
+
+    unsigned changed;
+    // Settings loads; each applies the desktop effects (screen saver, on top) again.
+    int loads = 0;
+    QStringList sounds; // full paths
+
+    Outcome& operator+=(const Outcome& other);
+};
+
+// One match: the game clock, the respawn countdowns of the chosen map, the
+// special timers and the delayed start. It knows nothing of windows: every
+// driver (buttons, keys, menus, other programs) gives it commands and shows
+// what they changed. The two timers that drive tick() and delayTick() belong
+// to the driver; bClockRunning and bDelayCounting say whether they run.
+class Match {
+public:
+    // --- state; read by the views, changed only through the commands ---
+    respawn::Table iTimes{};     // countdowns: seconds to each item's next respawn
+    respawn::Table iBaseTimes{}; // respawn periods as read from the file
+    qint16 iHours = 0;
+    qint16 iMinutes = 0;
+    qint16 iSeconds = 0;
+    qint16 iCurrentMap = 0;
+    bool bSoundDevice = false;
+    bool bSniperDue = false;
+    bool bRocketDue = false;
+    bool bCamoDue = false;
+    bool bOvershieldDue = false;
+    bool bHotkeyStarted = false;
+    qint16 iDelaySeconds = 0;
+    Settings settings;           // iNotificationTime, bRespawnSound, iNotifySniper, ...
+    GameModeTimers special;      // iKothPeriod, iKothCount, iOddballPeriod, iOddballCount, bOddballPlayed
+    GameModeTimers::Choice specialChoice = GameModeTimers::None;
+
+    bool bClockRunning = false;  // the game clock's timer runs
+    bool bDelayCounting = false; // the delayed start's timer runs
+    struct Enabled {
+        bool start = true, stop = true, reset = true, delayedStart = true;
+    } enabled;
+    // The count shown on the Delayed Start button; none: its own caption.
+    std::optional<qint16> delayCaption;
+
+    // --- commands ---
+    // The start-up sequence; soundDevice: the system has a sound output.
+    Outcome load(bool soundDevice);
+    Outcome start();
+    Outcome stop();
+    Outcome reset();
+    // What the S key does: start, or stop when S started the clock.
+    Outcome toggle();
+    // A map chosen by its number 0..12: resets the clock and reloads.
+    Outcome chooseMap(int map);
+    Outcome chooseSpecial(GameModeTimers::Choice choice);
+    // One second of the game clock.
+    Outcome tick();
+    // A delayed start of the given seconds; none (an entry that cannot be read)
+    // or a negative one leaves the count as it was.
+    Outcome delayedStart(std::optional<qint16> seconds);
+    // One second of the delayed start's count.
+    Outcome delayTick();
+    // Re-reads the settings and the respawn table (Reset, map choice, Options OK):
+    // every countdown starts again from its full period.
+    Outcome LoadNewSettings();
+
+    // --- routines ---
+    void LoadTimes();
+    void Countdown(Outcome& out);
+    void PlaySounds(Outcome& out);
+    void RecalcTimes(Outcome& out);
+};

@@ -1,0 +1,192 @@
+// The match driven by scripts of commands, as the buttons, keys, menus and timers
+// give them: each row checks the clock, the countdowns, the sounds in order and
+// the controls.
+
+#include "settings/Ini.h"
+#include "support/Printers.h"
+#include "support/ProgramFolder.h"
+#include "timer/Match.h"
+
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const kIni = kShortPeriodsIni;
+
+// Runs a script of space-separated steps on a match after start-up:
+//   S Start, P Stop, R Reset, K the S key, O Options OK, tN N ticks,
+//   mN map N, kN special timer N, dN delayed start of N ("d-" an unreadable
+//   entry), TN N ticks of the delayed start, cH:M:S the clock set by hand,
+//   key=value a setting written to the file.
+// Sounds come back as "step:name", a step being one tick or one other command.
+struct Script {
+    Match match;
+    QStringList sounds;
+    int step = 0;
+
+    void command(const Outcome& outcome)
+    {
+        ++step;
+        for (const QString& file : outcome.sounds)
+            sounds << QStringLiteral("%1:%2").arg(step).arg(QFileInfo(file).completeBaseName());
+    }
+    void script(const QString& text)
+    {
+        for (const QString& s : text.split(' ', Qt::SkipEmptyParts)) {
+            const int n = s.size() > 1 ? s.mid(1).toInt() : 1;
+            const QChar c = s[0];
+            if (s.contains('=')) {
+                WriteIni("settings", s.section('=', 0, 0), s.section('=', 1), program::iniPath());
+            } else if (c == 'c') {
+                const QStringList hms = s.mid(1).split(':');
+                match.iHours = qint16(hms[0].toInt());
+                match.iMinutes = qint16(hms[1].toInt());
+                match.iSeconds = qint16(hms[2].toInt());
+            } else if (c == 't' || c == 'T') {
+                for (int i = 0; i < n; ++i)
+                    command(c == 't' ? match.tick() : match.delayTick());
+            } else if (c == 'd') {
+                command(match.delayedStart(s == "d-" ? std::nullopt : std::optional<qint16>(n)));
+            } else {
+                command(c == 'S'   ? match.start()
+                        : c == 'P' ? match.stop()
+                        : c == 'R' ? match.reset()
+                        : c == 'K' ? match.toggle()
+                        : c == 'O' ? match.LoadNewSettings()
+                        : c == 'm' ? match.chooseMap(n)
+                                   : match.chooseSpecial(GameModeTimers::Choice(n)));
+            }
+        }
+    }
+    // The clock, on or off, Start Stop Reset Delayed Start enabled, the caption's count.
+    QString state() const
+    {
+        const auto& e = match.enabled;
+        return QStringLiteral("%1:%2:%3 %4 %5%6%7%8 %9")
+            .arg(match.iHours).arg(match.iMinutes).arg(match.iSeconds)
+            .arg(match.bClockRunning ? "on" : "off")
+            .arg(e.start).arg(e.stop).arg(e.reset).arg(e.delayedStart)
+            .arg(match.delayCaption ? QString::number(*match.delayCaption) : "-");
+    }
+};
+
+class MatchTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.writeIni(kIni)); }
+    TempProgramFolder dir;
+};
+
+TEST_F(MatchTest, Scripts)
+{
+    const struct {
+        const char* script;
+        const char* state;
+        respawn::Column times; // the current map's countdowns
+        const char* sounds;
+    } rows[] = {
+        // Notices at lead + 1, respawns at 1; the pass sees the countdowns before the tick.
+        {"t10", "0:0:10 off 1111 -", {10, 2, 999, 2}, "1:o 3:r 4:o 5:o 6:r 7:s 8:o 9:ro 10:s"},
+        {"S t3 P S t2", "0:0:5 on 0100 -", {5, 1, 999, 3}, "2:o 4:r 7:o 8:o"},
+        {"m1 c0:0:59 t60", "0:1:59 off 1111 -", {999, 999, 999, 999}, nullptr},
+        {"c0:59:59 t1", "1:0:0 off 1111 -", {9, 5, 999, 3}, "1:o"},
+        {"c99:59:59 t1", "100:0:0 off 1111 -", {9, 5, 999, 3}, "1:o"},
+        // At the largest time the clock stands: no pass, no countdown.
+        {"c32767:59:58 t3", "32767:59:59 off 1111 -", {9, 5, 999, 3}, "1:o"},
+        // Reset stops and clears; its two passes see the old countdowns; Delayed Start stays off.
+        {"S t2 R", "0:0:0 off 1110 -", {10, 6, 999, 4}, "2:o 4:r 4:r"},
+        {"S t3 m2", "0:0:0 off 1110 -", {30, 60, 90, 120}, "2:o 4:r"},
+        // Options OK while the clock runs: every countdown afresh, the clock runs on.
+        {"S t3 O t1", "0:0:4 on 0100 -", {9, 5, 999, 3}, "2:o 4:r 6:o"},
+        // The S key: S started it, so S stops it; after the mouse, S starts (no change), then stops.
+        {"K t1 K", "0:0:1 off 1111 -", {9, 5, 999, 3}, "2:o"},
+        {"S K K", "0:0:0 off 1111 -", {10, 6, 999, 4}, nullptr},
+        // Default sound at a respawn of an item notified with 1 only; 2 and 3 are named.
+        {"respawnsound=1 defaultsoundfilename=/x/ding.wav O t10", "0:0:10 off 1111 -", {10, 2, 999, 2},
+         "2:o 4:r 5:o 6:o 7:r 8:s 9:o 10:ro 11:ding"},
+        {"respawnsound=1 notifysniper=0 notifyrocket=1 notifyovershield=2 O t7", "0:0:7 off 1111 -",
+         {3, 5, 999, 1}, "2:o 4:r 5:o 6:o 7:"},
+        {"notifyrocket=0 notifyovershield=0 notifysniper=0 O t10", "0:0:10 off 1111 -", {10, 2, 999, 2},
+         nullptr},
+        // PAL: ten more on the first countdowns, once however often it loads.
+        {"boxtype=1 O O", "0:0:0 off 1111 -", {20, 16, 999, 14}, nullptr},
+        {"boxtype=1 O t16", "0:0:16 off 1111 -", {4, 6, 999, 2}, "12:o 14:r 15:o 16:o 17:r"},
+        {"time=abc O", "0:0:0 off 1111 -", {10, 6, 999, 4}, nullptr},
+        // KOTH every 61 ticks; Oddball once, again after choosing it anew or a Reset.
+        {"m1 k0 t180", "0:3:0 off 1111 -", {999, 999, 999, 999}, "57:hill 118:hill 179:hill"},
+        {"m1 k1 t80 k1 t40", "0:2:0 off 1111 -", {999, 999, 999, 999}, "27:oddball 90:oddball"},
+        {"m1 k1 t40 k2 t40 k1 t40", "0:2:0 off 1111 -", {999, 999, 999, 999},
+         "27:oddball 109:oddball"},
+        {"m1 k0 t10 k1 t5 k0 t45", "0:1:0 off 1111 -", {999, 999, 999, 999}, "64:hill"},
+        {"m1 k0 t50 R t60", "0:1:0 off 1111 -", {999, 999, 999, 999}, "108:hill"},
+        {"m1 k1 t30 R t30", "0:0:30 off 1111 -", {999, 999, 999, 999}, "27:oddball 58:oddball"},
+        // The delayed start: the count on the button, then Start.
+        {"d1", "0:0:0 off 1111 1", {10, 6, 999, 4}, nullptr},
+        {"d1 T1", "0:0:0 off 1111 0", {10, 6, 999, 4}, nullptr},
+        {"d1 T2", "0:0:0 on 0100 -", {10, 6, 999, 4}, nullptr},
+        {"d30 T30", "0:0:0 off 1111 0", {10, 6, 999, 4}, nullptr},
+        {"d30 T31", "0:0:0 on 0100 -", {10, 6, 999, 4}, nullptr},
+        {"d0 d- d-5", "0:0:0 off 1111 -", {10, 6, 999, 4}, nullptr},
+        {"d25 T1 d10 T1", "0:0:0 off 1111 9", {10, 6, 999, 4}, nullptr},
+        {"d3 T1 d- T1", "0:0:0 off 1111 1", {10, 6, 999, 4}, nullptr},
+        {"d3 T1 d0", "0:0:0 off 1111 2", {10, 6, 999, 4}, nullptr},
+        {"d3 T1 d0 T1", "0:0:0 on 0100 -", {10, 6, 999, 4}, nullptr},
+        // Start during a count: the count goes on and starts it again; Stop and Reset leave it.
+        {"d2 S T1", "0:0:0 on 0100 1", {10, 6, 999, 4}, nullptr},
+        {"d2 S T3", "0:0:0 on 0100 -", {10, 6, 999, 4}, nullptr},
+        {"d2 P R T1", "0:0:0 off 1111 1", {10, 6, 999, 4}, "3:o 3:o"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.script);
+        ASSERT_TRUE(dir.writeIni(kIni));
+        Script run;
+        run.match.load(true);
+        run.script(QString::fromLatin1(row.script));
+        EXPECT_EQ(run.state(), row.state);
+        EXPECT_EQ(run.match.iTimes[run.match.iCurrentMap], row.times);
+        EXPECT_EQ(run.sounds.join(' '), QString::fromLatin1(row.sounds ? row.sounds : ""));
+    }
+}
+
+TEST_F(MatchTest, StartUpAndSettingsLoads)
+{
+    Match match;
+    // Start-up loads twice; nothing sounds before the sound device is known.
+    Outcome out = match.load(false);
+    EXPECT_EQ(out.loads, 2);
+    EXPECT_TRUE(out.sounds.isEmpty());
+    EXPECT_TRUE(match.tick().sounds.isEmpty()); // no sound device, no sound
+    const Settings& s = match.settings;
+    EXPECT_EQ(QList<int>({s.iNotifySniper, s.iNotifyRocket, s.iNotifyCamo, s.iNotifyOvershield}),
+              QList<int>({1, 2, 0, 3}));
+
+    const struct {
+        const char* ini;
+        QList<int> want; // hotkeys, time, screensaver, respawnsound, on top, box type, notify x4
+        const char* soundFile;
+    } rows[] = {
+        {"", {0, 15, 0, 0, 0, 0, 0, 0, 0, 0}, ""},
+        {"[settings]\ndisablehotkeys=TRUE\ntime=2.5\ndisablescreensaver=2\nrespawnsound=-1\n"
+         "alwaysontop=1\ndefaultsoundfilename=  /a b.wav \nboxtype=True\nnotifysniper=4\n"
+         "notifyrocket=3\nNOTIFYCAMO=2\nnotifyovershield=1\n",
+         {1, 2, 1, 1, 1, 1, 4, 3, 2, 1}, "/a b.wav"},
+        // Unreadable values keep what the previous load gave; the sound file goes.
+        {"[settings]\ndisablehotkeys=yes\ntime=40000\nrespawnsound=\nnotifycamo=x\n",
+         {1, 2, 1, 1, 1, 1, 4, 3, 2, 1}, ""},
+        {"[settings]\ntime=3.5\nboxtype=0\nnotifysniper=-2\n", {1, 4, 1, 1, 1, 0, -2, 3, 2, 1}, ""},
+    };
+    Settings read;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.ini);
+        ASSERT_TRUE(dir.writeIni(row.ini));
+        read.read(program::iniPath());
+        EXPECT_EQ(QList<int>({read.bDisableHotkeys, read.iNotificationTime, read.bDisableScreenSaver,
+                              read.bRespawnSound, read.bAlwaysOnTop, read.bBoxType,
+                              read.iNotifySniper, read.iNotifyRocket, read.iNotifyCamo,
+                              read.iNotifyOvershield}),
+                  row.want);
+        EXPECT_EQ(read.sDefaultSoundFileName, row.soundFile);
+    }
+}
+
+} // namespace
