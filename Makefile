@@ -5,7 +5,7 @@ JOBS    ?= $(shell nproc)
 # ccache, where installed, makes rebuilds of other checkouts cheap.
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: all deps configure build run test package bench clean
+.PHONY: all deps configure build run test test-sanitized fuzz package bench clean
 
 all: build
 
@@ -30,6 +30,24 @@ test: build
 package: build
 	cd $(BUILD) && cpack
 
+# The unit and widget tests once more, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer; the first report fails the test.
+SANITIZE := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+test-sanitized: deps
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZORVU_ONLY_UNIT_TESTS=ON \
+	  -DCMAKE_CXX_FLAGS="$(SANITIZE)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)" $(LAUNCHER)
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
+	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# Each libFuzzer target for FUZZ_SECONDS, from the seed corpus in tests/fuzz/corpus.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVU_FUZZ=ON \
+	  -DZORVU_ONLY_UNIT_TESTS=ON -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" $(LAUNCHER)
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_targets
+	tests/fuzz/run build-fuzz $(FUZZ_SECONDS)
+
 # The tick timer against the old re-armed timer (2 minutes), the time from a
 # tick to its sound through a private sound server (about 2.5 minutes), then
 # times.ini reads and the start-up with a large times.ini (half a minute).
@@ -40,4 +58,4 @@ bench: build
 	cmake --build $(BUILD) --target bench_ini
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-asan build-fuzz

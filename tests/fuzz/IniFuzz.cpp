@@ -1,0 +1,42 @@
+// The INI reader and writer on any file: neither may crash, and a value written
+// must read back as the profile functions read it (without the blanks around
+// it and one pair of enclosing quotes, cut to 749 characters), or the file stay
+// as it was.
+#include "settings/Ini.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static QTemporaryDir dir;
+    static const QString file = dir.filePath("times.ini");
+    FuzzedDataProvider in(data, size);
+    const QString section = QString::fromStdString(in.ConsumeRandomLengthString(40));
+    const QString key = QString::fromStdString(in.ConsumeRandomLengthString(40));
+    const QString value = QString::fromStdString(in.ConsumeRandomLengthString(1000));
+    const QByteArray before = QByteArray::fromStdString(in.ConsumeRemainingBytesAsString());
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(before) != before.size())
+        std::abort();
+    f.close();
+
+    ReadIni(section, key, file);
+    if (WriteIni(section, key, value, file)) {
+        QString want = value;
+        while (!want.isEmpty() && (want.front() == ' ' || want.front() == '\t'))
+            want.remove(0, 1);
+        while (!want.isEmpty() && (want.back() == ' ' || want.back() == '\t'))
+            want.chop(1);
+        if (want.size() >= 2 && (want.front() == '"' || want.front() == '\'') && want.back() == want.front())
+            want = want.mid(1, want.size() - 2);
+        if (ReadIni(section, key, file) != want.left(749))
+            std::abort();
+    } else if (!f.open(QIODevice::ReadOnly) || f.readAll() != before) {
+        std::abort();
+    }
+    return 0;
+}
