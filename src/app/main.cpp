@@ -1,5 +1,6 @@
 #include "about/ProgramIcon.h"
 #include "app/MainWindow.h"
+#include "app/RemoteControl.h"
 #include "platform/DeadlineTimer.h"
 #include "platform/LinuxDesktopEffects.h"
 #include "platform/Platform.h"
@@ -27,6 +28,11 @@ bool preferX11UnderWayland()
 
 int main(int argc, char* argv[])
 {
+    // A command for a timer that already runs goes to it, and this process ends.
+    cli::Command command;
+    if (const auto exitStatus = remote::handOver(argc, argv, command))
+        return *exitStatus;
+
     const bool chosen = preferX11UnderWayland();
     QApplication app(argc, argv);
     // The programs it starts (System Info) choose for themselves.
@@ -48,6 +54,9 @@ int main(int argc, char* argv[])
     Platform platform{sound, desktop, dialogs, registry, launcher, clocks};
 
     MainWindow window(platform);
+    RemoteControl remote(window);
+    if (const auto exitStatus = remote.serve(command))
+        return *exitStatus;
     window.show();
     return app.exec();
 }
