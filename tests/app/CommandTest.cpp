@@ -1,0 +1,81 @@
+#include "app/Command.h"
+
+#include <gtest/gtest.h>
+
+using cli::Verb;
+
+TEST(CommandTest, GoodLines)
+{
+    const struct {
+        QStringList args;
+        cli::Command command;
+    } rows[] = {
+        {{}, {Verb::Show}},
+        {{"--start"}, {Verb::Start}},
+        {{"--stop"}, {Verb::Stop}},
+        {{"--reset"}, {Verb::Reset}},
+        {{"--toggle"}, {Verb::Toggle}},
+        {{"--sync"}, {Verb::Sync}},
+        {{"--status"}, {Verb::Status}},
+        {{"-h"}, {Verb::Help}},
+        {{"--delayed-start=1"}, {Verb::DelayedStart, 1}},
+        {{"--delayed-start", "32767"}, {Verb::DelayedStart, 32767}},
+        {{"--map=0"}, {Verb::Map, 0}},
+        {{"--map=12"}, {Verb::Map, 12}},
+        {{"--map=bLOOD gULCH"}, {Verb::Map, 1}},
+        {{"--map", "hang'em high"}, {Verb::Map, 7}},
+        {{"--special=koth"}, {Verb::Special, 0}},
+        {{"--special=Oddball"}, {Verb::Special, 1}},
+        {{"--special=NONE"}, {Verb::Special, 2}},
+        {{"--nudge=+1"}, {Verb::Nudge, 1}},
+        {{"--nudge=-1"}, {Verb::Nudge, -1}},
+    };
+    for (const auto& row : rows) {
+        const cli::Parsed parsed = cli::parse(QStringList{"zorvu-timer"} + row.args);
+        EXPECT_EQ(parsed.error, QString()) << row.args.join(' ').toStdString();
+        EXPECT_EQ(parsed.command, row.command) << row.args.join(' ').toStdString();
+    }
+}
+
+// Each message names what was wrong.
+TEST(CommandTest, BadLines)
+{
+    const struct {
+        QStringList args;
+        QString named;
+    } rows[] = {
+        {{"--bogus"}, "'--bogus'"},
+        {{"start"}, "'start'"},
+        {{"-s"}, "'-s'"},
+        {{"--start=1"}, "--start"},
+        {{"--map"}, "--map"},
+        {{"--map=13"}, "'13'"},
+        {{"--map=-1"}, "'-1'"},
+        {{"--map=Blood"}, "'Blood'"},
+        {{"--delayed-start=0"}, "'0'"},
+        {{"--delayed-start=32768"}, "'32768'"},
+        {{"--delayed-start=ten"}, "'ten'"},
+        {{"--special=ctf"}, "'ctf'"},
+        {{"--nudge=2"}, "'2'"},
+        {{"--start", "--stop"}, "--stop"},
+        {{"--map=1", "--map=2"}, "--map"},
+        {{"--status", "--toggle"}, "--toggle"},
+    };
+    for (const auto& row : rows) {
+        const QString error = cli::parse(QStringList{"zorvu-timer"} + row.args).error;
+        EXPECT_TRUE(error.contains(row.named)) << error.toStdString();
+        EXPECT_FALSE(error.contains('\n'));
+    }
+}
+
+TEST(CommandTest, StatusLine)
+{
+    cli::Status s{0, 1, 23, true, 1, 2, {45, 72, 0, 31}};
+    EXPECT_EQ(cli::statusJson(s), R"({"clock":"00:01:23","running":true,"map":"Blood Gulch","special":"none",)"
+                                  R"("sniper":"0:45","rocket":"1:12","camo":"0:00","overshield":"0:31"})");
+    s = {123, 4, 5, false, 12, 0, {999, 600, 999, 5}};
+    EXPECT_EQ(cli::statusJson(s), R"({"clock":"123:04:05","running":false,"map":"Wizard","special":"koth",)"
+                                  R"("sniper":null,"rocket":"10:00","camo":null,"overshield":"0:05"})");
+    s.special = 1;
+    EXPECT_TRUE(cli::statusJson(s).contains(R"("special":"oddball")"));
+}
