@@ -59,6 +59,14 @@ Parsed parse(const QStringList& args)
         QString arg = args[i];
         if (arg == QLatin1String("-h"))
             arg = QStringLiteral("--help");
+        // Qt's own options (a session manager restarts the program with -session)
+        // are for the application object that reads them after this.
+        static const QStringList kQtOptions = {QStringLiteral("-platform"), QStringLiteral("-session"),
+                                               QStringLiteral("-style"), QStringLiteral("-display")};
+        if (kQtOptions.contains(arg)) {
+            ++i;
+            continue;
+        }
         if (!arg.startsWith(QLatin1String("--")))
             return {{}, QStringLiteral("unexpected argument '%1'").arg(arg)};
         const qsizetype equals = arg.indexOf(QLatin1Char('='));

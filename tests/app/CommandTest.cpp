@@ -18,6 +18,7 @@ TEST(CommandTest, GoodLines)
         {{"--sync"}, {Verb::Sync}},
         {{"--status"}, {Verb::Status}},
         {{"-h"}, {Verb::Help}},
+        {{"-session", "1a2b", "--stop"}, {Verb::Stop}},
         {{"--delayed-start=1"}, {Verb::DelayedStart, 1}},
         {{"--delayed-start", "32767"}, {Verb::DelayedStart, 32767}},
         {{"--map=0"}, {Verb::Map, 0}},
