@@ -10,26 +10,16 @@ TEST(CommandTest, GoodLines)
         QStringList args;
         cli::Command command;
     } rows[] = {
-        {{}, {Verb::Show}},
-        {{"--start"}, {Verb::Start}},
-        {{"--stop"}, {Verb::Stop}},
-        {{"--reset"}, {Verb::Reset}},
-        {{"--toggle"}, {Verb::Toggle}},
-        {{"--sync"}, {Verb::Sync}},
-        {{"--status"}, {Verb::Status}},
-        {{"-h"}, {Verb::Help}},
-        {{"-session", "1a2b", "--stop"}, {Verb::Stop}},
-        {{"--delayed-start=1"}, {Verb::DelayedStart, 1}},
-        {{"--delayed-start", "32767"}, {Verb::DelayedStart, 32767}},
-        {{"--map=0"}, {Verb::Map, 0}},
-        {{"--map=12"}, {Verb::Map, 12}},
-        {{"--map=bLOOD gULCH"}, {Verb::Map, 1}},
-        {{"--map", "hang'em high"}, {Verb::Map, 7}},
-        {{"--special=koth"}, {Verb::Special, 0}},
-        {{"--special=Oddball"}, {Verb::Special, 1}},
-        {{"--special=NONE"}, {Verb::Special, 2}},
-        {{"--nudge=+1"}, {Verb::Nudge, 1}},
-        {{"--nudge=-1"}, {Verb::Nudge, -1}},
+        {{}, {Verb::Show}}, {{"--start"}, {Verb::Start}},
+        {{"--stop"}, {Verb::Stop}}, {{"--reset"}, {Verb::Reset}},
+        {{"--toggle"}, {Verb::Toggle}}, {{"--sync"}, {Verb::Sync}},
+        {{"--status"}, {Verb::Status}}, {{"-h"}, {Verb::Help}},
+        {{"-session", "1a2b", "--stop"}, {Verb::Stop}}, {{"--delayed-start=1"}, {Verb::DelayedStart, 1}},
+        {{"--delayed-start", "32767"}, {Verb::DelayedStart, 32767}}, {{"--map=0"}, {Verb::Map, 0}},
+        {{"--map=12"}, {Verb::Map, 12}}, {{"--map=bLOOD gULCH"}, {Verb::Map, 1}},
+        {{"--map", "hang'em high"}, {Verb::Map, 7}}, {{"--special=koth"}, {Verb::Special, 0}},
+        {{"--special=Oddball"}, {Verb::Special, 1}}, {{"--special=NONE"}, {Verb::Special, 2}},
+        {{"--nudge=+1"}, {Verb::Nudge, 1}}, {{"--nudge=-1"}, {Verb::Nudge, -1}},
     };
     for (const auto& row : rows) {
         const cli::Parsed parsed = cli::parse(QStringList{"zorvu-timer"} + row.args);
@@ -45,22 +35,14 @@ TEST(CommandTest, BadLines)
         QStringList args;
         QString named;
     } rows[] = {
-        {{"--bogus"}, "'--bogus'"},
-        {{"start"}, "'start'"},
-        {{"-s"}, "'-s'"},
-        {{"--start=1"}, "--start"},
-        {{"--map"}, "--map"},
-        {{"--map=13"}, "'13'"},
-        {{"--map=-1"}, "'-1'"},
-        {{"--map=Blood"}, "'Blood'"},
-        {{"--delayed-start=0"}, "'0'"},
-        {{"--delayed-start=32768"}, "'32768'"},
-        {{"--delayed-start=ten"}, "'ten'"},
-        {{"--special=ctf"}, "'ctf'"},
-        {{"--nudge=2"}, "'2'"},
-        {{"--start", "--stop"}, "--stop"},
-        {{"--map=1", "--map=2"}, "--map"},
-        {{"--status", "--toggle"}, "--toggle"},
+        {{"--bogus"}, "'--bogus'"}, {{"start"}, "'start'"},
+        {{"-s"}, "'-s'"}, {{"--start=1"}, "--start"},
+        {{"--map"}, "--map"}, {{"--map=13"}, "'13'"},
+        {{"--map=-1"}, "'-1'"}, {{"--map=Blood"}, "'Blood'"},
+        {{"--delayed-start=0"}, "'0'"}, {{"--delayed-start=32768"}, "'32768'"},
+        {{"--delayed-start=ten"}, "'ten'"}, {{"--special=ctf"}, "'ctf'"},
+        {{"--nudge=2"}, "'2'"}, {{"--start", "--stop"}, "--stop"},
+        {{"--map=1", "--map=2"}, "--map"}, {{"--status", "--toggle"}, "--toggle"},
     };
     for (const auto& row : rows) {
         const QString error = cli::parse(QStringList{"zorvu-timer"} + row.args).error;
