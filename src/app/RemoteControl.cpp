@@ -39,6 +39,11 @@ int forward(const QDBusConnection& bus, const cli::Command& command)
             method = QLatin1String(name);
     QDBusMessage call = QDBusMessage::createMethodCall(program::appId, remote::path, kInterface, method);
     switch (command.verb) {
+    case Verb::Show:
+        // A Wayland compositor raises a window only for the token of a user's action,
+        // which the launcher gave the process that was started.
+        call << qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
+        break;
     case Verb::DelayedStart:
     case Verb::Nudge:
         call << command.value;
@@ -205,7 +210,12 @@ void RemoteControl::runChecked(cli::Verb verb, std::optional<int> value, const Q
     run({verb, *value});
 }
 
-void RemoteControl::Activate() { run({cli::Verb::Show}); }
+void RemoteControl::Activate(const QString& token)
+{
+    if (!token.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8()); // Qt's Wayland client takes it from there
+    run({cli::Verb::Show});
+}
 void RemoteControl::Start() { run({cli::Verb::Start}); }
 void RemoteControl::Stop() { run({cli::Verb::Stop}); }
 void RemoteControl::Reset() { run({cli::Verb::Reset}); }

@@ -42,7 +42,8 @@ public:
     bool running() const;
 
 public slots:
-    Q_SCRIPTABLE void Activate();
+    // token: the XDG activation token the caller was started with, or empty.
+    Q_SCRIPTABLE void Activate(const QString& token);
     Q_SCRIPTABLE void Start();
     Q_SCRIPTABLE void Stop();
     Q_SCRIPTABLE void Reset();
