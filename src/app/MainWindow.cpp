@@ -248,6 +248,7 @@ void MainWindow::present(const Outcome& outcome)
         tmrDelayedStart.stop();
     for (const QString& file : outcome.sounds)
         platform_.sound.play(file);
+    emit presented(outcome);
 }
 
 bool MainWindow::EnableScreenSaver(bool bStatus)

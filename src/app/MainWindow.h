@@ -30,6 +30,9 @@ public:
     // Shows what a command of the match changed, plays its sounds and runs
     // the timers as the match says.
     void present(const Outcome& outcome);
+    // A command from a driver outside the window (the command line, the bus),
+    // on the same road as the window's own: the match, then present().
+    template <class Command> void command(Command&& command) { present(command(match_)); }
 
     bool EnableScreenSaver(bool bStatus);
 
@@ -53,6 +56,10 @@ public:
     OptionsDialog* optionsWindow() const;
     AboutBox* aboutWindow() const;
     HelpWindow* helpWindow() const;
+
+signals:
+    // After each outcome has been shown.
+    void presented(const Outcome& outcome);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,14 +1,12 @@
 #include "app/RemoteControl.h"
 
 #include "app/MainWindow.h"
-#include "platform/ChangeLabel.h"
 #include "platform/ProgramInfo.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QRadioButton>
 #include <QScopeGuard>
 #include <cstdio>
 
@@ -103,8 +101,7 @@ std::optional<int> remote::handOver(int argc, char* argv[], cli::Command& comman
 
 RemoteControl::RemoteControl(MainWindow& window) : window_(window)
 {
-    if (auto* seconds = window_.findChild<ChangeLabel*>(QStringLiteral("lblSeconds")))
-        connect(seconds, &ChangeLabel::changed, this, &RemoteControl::clockShown);
+    connect(&window_, &MainWindow::presented, this, &RemoteControl::clockShown);
 }
 
 std::optional<int> RemoteControl::serve(const cli::Command& command)
@@ -127,6 +124,7 @@ std::optional<int> RemoteControl::serve(const cli::Command& command)
 void RemoteControl::run(const cli::Command& command)
 {
     using cli::Verb;
+    const int value = command.value;
     switch (command.verb) {
     case Verb::Show:
         window_.setWindowState((window_.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
@@ -135,24 +133,26 @@ void RemoteControl::run(const cli::Command& command)
         window_.activateWindow();
         break;
     case Verb::Start:
-        window_.cmdStart_Click();
+        window_.command([](Match& m) { return m.start(); });
         break;
     case Verb::Stop:
-        window_.cmdStop_Click();
+        window_.command([](Match& m) { return m.stop(); });
         break;
     case Verb::Reset:
-        window_.cmdReset_Click();
+        window_.command([](Match& m) { return m.reset(); });
         break;
     case Verb::Toggle:
-        window_.Form_KeyDown(Qt::Key_S);
-        break;
-    case Verb::Map:
-        window_.Option1_Click(command.value);
-        break;
-    case Verb::Special:
-        window_.optSpecialTimer_Click(command.value);
+        window_.command([](Match& m) { return m.toggle(); });
         break;
     case Verb::DelayedStart:
+        window_.command([value](Match& m) { return m.delayedStart(qint16(value)); });
+        break;
+    case Verb::Map:
+        window_.command([value](Match& m) { return m.chooseMap(value); });
+        break;
+    case Verb::Special:
+        window_.command([value](Match& m) { return m.chooseSpecial(GameModeTimers::Choice(value)); });
+        break;
     case Verb::Sync:
     case Verb::Nudge:
         if (calledFromDBus())
@@ -162,34 +162,24 @@ void RemoteControl::run(const cli::Command& command)
     case Verb::Help:
         break;
     }
-    clockShown();
 }
 
 cli::Status RemoteControl::status() const
 {
-    cli::Status s;
-    s.hours = window_.iHours;
-    s.minutes = window_.iMinutes;
-    s.seconds = window_.iSeconds;
-    s.running = running();
-    s.map = window_.iCurrentMap;
-    s.special = GameModeTimers::Neither;
-    for (int i = 0; i < 2; ++i)
-        if (auto* option = window_.findChild<QRadioButton*>(QStringLiteral("optSpecialTimer_%1").arg(i)))
-            if (option->isChecked())
-                s.special = i;
-    s.items = window_.iTimes[window_.iCurrentMap];
-    return s;
+    const Match& m = window_.match();
+    return {m.iHours, m.iMinutes, m.iSeconds, m.bClockRunning, m.iCurrentMap, m.specialChoice,
+            m.iTimes[m.iCurrentMap]};
 }
 
 QString RemoteControl::clock() const
 {
-    return cli::clockText(window_.iHours, window_.iMinutes, window_.iSeconds);
+    const Match& m = window_.match();
+    return cli::clockText(m.iHours, m.iMinutes, m.iSeconds);
 }
 
 bool RemoteControl::running() const
 {
-    return window_.tmrGameTimer.isActive();
+    return window_.match().bClockRunning;
 }
 
 void RemoteControl::clockShown()

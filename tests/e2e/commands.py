@@ -83,6 +83,8 @@ try:
     run("--start")
     wait_for(lambda: status()["clock"] == "00:00:02")
     run("--reset")
+    assert run("--delayed-start=1")[0] == 0
+    wait_for(lambda: status()["running"], 5)
 
     # Two shortcut presses at once with no timer running: one timer, toggled twice.
     timers.pop().terminate()
