@@ -15,6 +15,9 @@ monitor; each sound's first loud sample is put on CLOCK_MONOTONIC.
    this figure also holds the key's way to the program (about 4 to 20 ms), which
    is paid once, at the start.
 
+Both play at a volume of VOLUME % through the sound server's sink chosen by its
+id, as a user's choice in File > Sound Output would.
+
 usage: sound_latency.py TICK_TO_SOUND STAGED_PROGRAM_FOLDER [TICKS]  (default 60)
    or: cmake --build build --target bench_sound
 """
@@ -33,6 +36,7 @@ import harness  # noqa: E402
 TONE_HZ = 1500
 TARGET_MEDIAN_MS = 30
 TARGET_LARGEST_MS = 60
+VOLUME = 80
 
 
 def run_ticks(session, tool, folder, ticks):
@@ -40,7 +44,8 @@ def run_ticks(session, tool, folder, ticks):
     env = harness.client_env(session)
     env["QT_QPA_PLATFORM"] = "offscreen"
     with harness.recording(session) as recorder:
-        out = subprocess.run([tool, folder.sound("s.wav"), str(ticks)], env=env, check=True,
+        out = subprocess.run([tool, folder.sound("s.wav"), str(ticks), str(VOLUME), session["SINK"]],
+                             env=env, check=True,
                              stdout=subprocess.PIPE, text=True, timeout=ticks + 30).stdout
     moments = [float(line.split()[2]) for line in out.splitlines() if line.startswith("tick ")]
     return moments, recorder
@@ -48,7 +53,8 @@ def run_ticks(session, tool, folder, ticks):
 
 def run_program(session, folder, ticks):
     """[nominal moment of tick n] for the program started by S, and the recorder."""
-    folder.write_ini(harness.times_ini([1, 999, 999, 999]))  # the Sniper Rifle every second
+    # The Sniper Rifle every second.
+    folder.write_ini(harness.times_ini([1, 999, 999, 999], volume=VOLUME, device=session["SINK"]))
     pressed, _, recorder = harness.run_clock(folder, session, ticks, 0.5)
     return [pressed + n for n in range(1, ticks + 1)], recorder
 

@@ -2,7 +2,7 @@
 // tick's moment (CLOCK_MONOTONIC, seconds), so that a recording of the sound
 // server's output can tell how long each sound took to be heard.
 //
-// usage: tick_to_sound FILE TICKS
+// usage: tick_to_sound FILE TICKS [VOLUME [DEVICE]]  (default: 100 %, the default output)
 #include "platform/DeadlineTimer.h"
 #include "platform/QtSoundPlayer.h"
 
@@ -24,14 +24,15 @@ static double now()
 int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: tick_to_sound FILE TICKS\n");
+    if (argc < 3 || argc > 5) {
+        std::fprintf(stderr, "usage: tick_to_sound FILE TICKS [VOLUME [DEVICE]]\n");
         return 2;
     }
     const QString file = QString::fromLocal8Bit(argv[1]);
     const int ticks = std::atoi(argv[2]);
 
     QtSoundPlayer player; // made before the clock starts, as in the program
+    player.setOutput({argc > 4 ? QByteArray(argv[4]) : QByteArray(), argc > 3 ? std::atoi(argv[3]) : 100});
     DeadlineTimer timer(1000);
     int count = 0;
     QObject::connect(&timer, &DeadlineTimer::timeout, &app, [&] {

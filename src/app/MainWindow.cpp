@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/SoundOutputDialog.h"
 #include "about/AboutBox.h"
 #include "about/HelpWindow.h"
 #include "platform/DesktopEffects.h"
@@ -31,6 +32,11 @@ void setColour(QWidget* widget, const QColor& colour)
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, colour);
     widget->setPalette(palette);
+}
+
+SoundOutput soundOutput(const Settings& settings)
+{
+    return {settings.sOutputDevice.toUtf8(), settings.iVolume};
 }
 
 } // namespace
@@ -179,6 +185,9 @@ void MainWindow::buildMenus()
     options->setObjectName(QStringLiteral("mnuOptions"));
     options->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(options, &QAction::triggered, this, &MainWindow::mnuOptions_Click);
+    QAction* soundOutput = file->addAction(QStringLiteral("Sound &Output…"));
+    soundOutput->setObjectName(QStringLiteral("mnuSoundOutput"));
+    connect(soundOutput, &QAction::triggered, this, &MainWindow::mnuSoundOutput_Click);
     QAction* exit = file->addAction(QStringLiteral("&Exit"));
     exit->setObjectName(QStringLiteral("mnuExit"));
     connect(exit, &QAction::triggered, this, &MainWindow::mnuExit_Click);
@@ -216,6 +225,7 @@ void MainWindow::present(const Outcome& outcome)
     for (int i = 0; i < outcome.loads; ++i) {
         EnableScreenSaver(!m.settings.bDisableScreenSaver);
         platform_.desktop.setAlwaysOnTop(this, m.settings.bAlwaysOnTop);
+        platform_.sound.setOutput(soundOutput(m.settings));
     }
     if (outcome.changed & Outcome::Clock) {
         lblHours_->setText(clockField(m.iHours));
@@ -384,6 +394,16 @@ void MainWindow::mnuOptions_Click()
                 [this] { present(match_.LoadNewSettings()); });
         return options;
     });
+}
+
+void MainWindow::mnuSoundOutput_Click()
+{
+    // The match reads the file at its next load; the dialog shows what it holds now.
+    Settings now = match_.settings;
+    now.read(program::iniPath());
+    SoundOutputDialog(platform_.sound, platform_.dialogs, soundOutput(now),
+                      program::dataFolder() + QStringLiteral("/sounds/chime.wav"), this)
+        .exec();
 }
 
 void MainWindow::mnuHelpForm_Click()

@@ -48,6 +48,7 @@ public:
     void tmrGameTimer_Timer();
     void tmrDelayedStart_Timer();
     void mnuOptions_Click();
+    void mnuSoundOutput_Click();
     void mnuHelpForm_Click();
     void mnuAbout_Click();
     void mnuExit_Click();

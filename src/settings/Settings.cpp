@@ -26,4 +26,6 @@ void Settings::read(const QString& iniFile)
     whole(iNotifyRocket, keys::notifyRocket);
     whole(iNotifyCamo, keys::notifyCamo);
     whole(iNotifyOvershield, keys::notifyOvershield);
+    sOutputDevice = value(keys::outputDevice);
+    whole(iVolume, keys::volume);
 }

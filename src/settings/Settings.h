@@ -3,10 +3,11 @@
 #include <QString>
 #include <QtGlobal>
 
-// The eleven keys of the settings section, with the values a first start has.
+// The thirteen keys of the settings section, with the values a first start has.
 // read() is the one reader of the section for the match: each key is converted
 // by its rule, and a key that is missing or cannot be read keeps the value the
-// field had, except the sound file, which becomes empty when missing.
+// field had, except the sound file and the output device, which become empty
+// when missing.
 struct Settings {
     bool bDisableHotkeys = false;      // disablehotkeys, truth value
     qint16 iNotificationTime = 15;     // time, whole number
@@ -19,6 +20,8 @@ struct Settings {
     qint16 iNotifyRocket = 0;          // notifyrocket, whole number
     qint16 iNotifyCamo = 0;            // notifycamo, whole number
     qint16 iNotifyOvershield = 0;      // notifyovershield, whole number
+    QString sOutputDevice;             // outputdevice, text: a device id, empty for the default
+    qint16 iVolume = 100;              // volume, whole number: per cent
 
     void read(const QString& iniFile);
 };

@@ -68,13 +68,15 @@ def client_env(session):
     return env
 
 
-def times_ini(periods, lead=15, notify=(1, 1, 1, 1), respawnsound=0, default_file=""):
+def times_ini(periods, lead=15, notify=(1, 1, 1, 1), respawnsound=0, default_file="",
+              volume=100, device=""):
     """times.ini: map 0's periods (in KEYS' order) as given, every other map's
-    999 (never due), and the notification settings."""
+    999 (never due), the notification settings and the sound output."""
     lines = ["[settings]", "time=%d" % lead]
     lines += ["notify%s=%d" % (k, n) for k, n in zip(KEYS, notify)]
     lines += ["respawnsound=%d" % respawnsound, "defaultsoundfilename=" + default_file,
-              "boxtype=0", "alwaysontop=0", "disablescreensaver=0", "disablehotkeys=0", ""]
+              "boxtype=0", "alwaysontop=0", "disablescreensaver=0", "disablehotkeys=0",
+              "outputdevice=" + device, "volume=%d" % volume, ""]
     for m in range(13):
         lines.append("[%d]" % m)
         lines += ["%s=%d" % (k, p) for k, p in zip(KEYS, periods if m == 0 else [999] * 4)]

@@ -34,18 +34,23 @@ COMBINATIONS = ["s", "r", "c", "o", "sr", "sc", "so", "rc", "ro", "co",
 FILES = [c + ".wav" for c in COMBINATIONS] + ["hill.wav", "oddball.wav"]
 
 # What each run writes into times.ini (map 0's periods: sniper, rocket, camo,
-# overshield) and which sounds/ file it leaves out.
+# overshield; the sound output) and which sounds/ file it leaves out. A sound
+# file's tone peaks at half of full scale, times the gain of the volume.
 SCENARIOS = {
     # Names at notice and respawn, lead 2 s: within 20 ticks single items and
     # pairs due together; one file missing, so the built-in alert plays; c.wav
-    # is long, so the sound of the next second must cut it.
+    # is long, so the sound of the next second must cut it. The output is the
+    # session's sink, chosen by its id.
     "names": {"lead": 2, "periods": [6, 8, 5, 7], "notify": [1, 1, 1, 1],
-              "respawnsound": 0, "missing": "so.wav", "long": {"c.wav": 1.3}},
+              "respawnsound": 0, "missing": "so.wav", "long": {"c.wav": 1.3},
+              "device": "zorvu_e2e", "volume": 100, "gain": 1.0},
     # The default sound at respawns, lead 3 s: the Camouflage is not announced
     # at all (its respawns bring no default sound either); where a respawn and
-    # another item's notice fall together only the default sound plays.
+    # another item's notice fall together only the default sound plays. The
+    # chosen device is unplugged: the default output plays, at half volume.
     "default": {"lead": 3, "periods": [5, 999, 4, 6], "notify": [1, 1, 0, 1],
-                "respawnsound": 1, "missing": None, "long": {}},
+                "respawnsound": 1, "missing": None, "long": {},
+                "device": "usb-headset.analog-stereo", "volume": 50, "gain": 0.1505},
 }
 
 
@@ -93,7 +98,7 @@ def main():
     # The default sound is named by its full path, outside the program folder.
     default_file = os.path.join(folder.tmp, "respawn.wav")
     folder.write_ini(harness.times_ini(sc["periods"], sc["lead"], sc["notify"], sc["respawnsound"],
-                                       default_file))
+                                       default_file, sc["volume"], sc["device"]))
     for f in FILES:
         if f != sc["missing"]:
             harness.write_tone(folder.sound(f), freqs[f], length[f])
@@ -137,6 +142,13 @@ def main():
         if abs(heard_for - full) > LENGTH_TOLERANCE:
             failures.append("tick %d: %s was heard for %.0f ms, not %.0f"
                             % (tick, name, heard_for * 1000, full * 1000))
+        peak = max(map(abs, samples[match["onset"]:match["end"]])) / 32768
+        if name != "alert" and abs(peak / (0.5 * sc["gain"]) - 1) > 0.05:
+            failures.append("tick %d: %s peaked at %.4f of full scale, not %.4f"
+                            % (tick, name, peak, 0.5 * sc["gain"]))
+    with open(os.path.join(folder.path, "times.ini")) as f:
+        if "outputdevice=%s\n" % sc["device"] not in f.read():
+            failures.append("the outputdevice key was changed")
     for h in remaining:
         at = recorder.time_of(h["onset"]) - pressed
         failures.append("extra sound %s at %+.3f s from S (frames %s)"
