@@ -50,12 +50,14 @@ fuzz: deps
 
 # The tick timer against the old re-armed timer (2 minutes), the time from a
 # tick to its sound through a private sound server (about 2.5 minutes), then
-# times.ini reads and the start-up with a large times.ini (half a minute).
+# times.ini reads and the start-up with a large times.ini (half a minute), and the
+# start-up against a bare Qt window (half a minute).
 bench: build
 	$(BUILD)/bench/clock/clock-bench --seconds 120
 	$(BUILD)/bench/clock/clock-bench --seconds 120 --work 30
 	cmake --build $(BUILD) --target bench_sound
 	cmake --build $(BUILD) --target bench_ini
+	cmake --build $(BUILD) --target bench_startup
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz
