@@ -1,7 +1,7 @@
 #include "gui/Layout.h"
 
 #include <QAbstractButton>
-#include <QFontInfo>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -58,28 +58,33 @@ static QFont font(const QStringList& families, qreal pointSize)
 }
 
 // The fallbacks are wider than the fonts the captions were laid out for; scaled
-// down a little they take about the same width and are not cut off.
-static QFont fitted(QFont f, const QString& wanted, qreal scale)
+// down a little they take about the same width and are not cut off. Whether the
+// named family is there is asked once, of the font list: matching each font
+// would load a font engine for every size at start-up, and one that is never
+// used when the fallback is scaled.
+static QFont fitted(QFont f, bool named, qreal scale)
 {
-    if (QFontInfo(f).family() != wanted)
+    if (!named)
         f.setPixelSize(qRound(f.pixelSize() * scale));
     return f;
 }
 
 QFont tahoma(qreal pointSize)
 {
+    static const bool named = QFontDatabase::hasFamily(QStringLiteral("Tahoma"));
     return fitted(font({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
                         QStringLiteral("DejaVu Sans")},
                        pointSize),
-                  QStringLiteral("Tahoma"), 0.95);
+                  named, 0.95);
 }
 
 QFont msSansSerif(qreal pointSize)
 {
+    static const bool named = QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif"));
     return fitted(font({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
                         QStringLiteral("DejaVu Sans")},
                        pointSize),
-                  QStringLiteral("MS Sans Serif"), 10.0 / 11.0);
+                  named, 10.0 / 11.0);
 }
 
 } // namespace layout
