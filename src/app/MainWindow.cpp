@@ -1,16 +1,16 @@
 #include "app/MainWindow.h"
 
-#include "app/SoundOutputDialog.h"
 #include "about/AboutBox.h"
 #include "about/HelpWindow.h"
+#include "app/OptionsDialog.h"
+#include "app/SoundOutputDialog.h"
+#include "gui/Layout.h"
 #include "platform/DesktopEffects.h"
 #include "platform/Dialogs.h"
-#include "platform/Layout.h"
 #include "platform/Platform.h"
 #include "platform/ProgramInfo.h"
 #include "platform/SoundPlayer.h"
 #include "settings/Convert.h"
-#include "settings/OptionsDialog.h"
 #include "timer/TimeFormat.h"
 
 #include <QApplication>
@@ -26,13 +26,6 @@
 namespace {
 
 const QString kCaption = QStringLiteral("Zorvu Weapon/Powerup Respawn Timer Beta (.1B)");
-
-void setColour(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    widget->setPalette(palette);
-}
 
 SoundOutput soundOutput(const Settings& settings)
 {
@@ -72,102 +65,68 @@ void MainWindow::buildWindow()
     client->setFixedSize(layout::px(7455), layout::px(9015));
     setCentralWidget(client);
 
-    frameSelectMap_ = new QGroupBox(QStringLiteral("Select Map"), client);
-    frameSelectMap_->setObjectName(QStringLiteral("frameSelectMap"));
-    layout::place(frameSelectMap_, 240, 240, 5175, 1455);
-
+    using layout::make;
+    frameSelectMap_ = make<QGroupBox>(client, {"frameSelectMap", "Select Map", {240, 240, 5175, 1455}});
     // The map buttons lie over the frame but belong to the window itself.
     static const int columnLeft[] = {480, 2040, 3360, 4440};
     static const int columnWidth[] = {1500, 1320, 1080, 960};
-    static const int rowTop[] = {600, 840, 1080, 1320};
     for (int i = 0; i < respawn::kMaps; ++i) {
-        auto* option = new QRadioButton(respawn::mapNames()[i], client);
-        option->setObjectName(QStringLiteral("Option1_%1").arg(i));
-        layout::place(option, columnLeft[i / 4], rowTop[i % 4], columnWidth[i / 4], 255);
-        connect(option, &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });
-        Option1_[i] = option;
+        Option1_[i] = make<QRadioButton>(client, {QStringLiteral("Option1_%1").arg(i),
+                                                  respawn::mapNames()[i],
+                                                  {columnLeft[i / 4], 600 + 240 * (i % 4),
+                                                   columnWidth[i / 4], 255}});
+        connect(Option1_[i], &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });
     }
     Option1_[0]->setChecked(true);
 
-    frmTimerOptions_ = new QGroupBox(QStringLiteral("Special Timers"), client);
-    frmTimerOptions_->setObjectName(QStringLiteral("frmTimerOptions"));
-    layout::place(frmTimerOptions_, 5520, 240, 1815, 1455);
+    frmTimerOptions_ =
+        make<QGroupBox>(client, {"frmTimerOptions", "Special Timers", {5520, 240, 1815, 1455}});
     static const char* const specialCaptions[] = {"KOTH", "Oddball", "Neither of those"};
     for (int i = 0; i < 3; ++i) {
-        auto* option = new QRadioButton(QString::fromLatin1(specialCaptions[i]), frmTimerOptions_);
-        option->setObjectName(QStringLiteral("optSpecialTimer_%1").arg(i));
-        layout::place(option, 120, 360 + 240 * i, 1635, 255);
-        connect(option, &QRadioButton::clicked, this, [this, i] { optSpecialTimer_Click(i); });
-        optSpecialTimer_[i] = option;
+        optSpecialTimer_[i] = make<QRadioButton>(
+            frmTimerOptions_, {QStringLiteral("optSpecialTimer_%1").arg(i), specialCaptions[i],
+                               {120, 360 + 240 * i, 1635, 255}});
+        connect(optSpecialTimer_[i], &QRadioButton::clicked, this,
+                [this, i] { optSpecialTimer_Click(i); });
     }
 
-    static const char* const rowNames[] = {"lblSniper", "lblRocket", "lblCamo", "lblOvershield"};
-    static const char* const timeNames[] = {"lblSniperTime", "lblRocketTime", "lblCamoTime",
-                                            "lblOvershieldTime"};
-    static const char* const rowCaptions[] = {"Sniper Rifle:", "Rocket Launcher:",
-                                              "Active Camoflage:", "Overshield:"};
-    static const int rowWidths[] = {2955, 4245, 4365, 2730};
-    static const QColor rowColours[] = {QColor(0, 0, 128), QColor(192, 0, 0), QColor(64, 64, 64),
-                                        QColor(0, 128, 0)};
+    // Each item's caption and its time, in the item's colour.
+    const QColor colours[] = {QColor(0, 0, 128), QColor(192, 0, 0), QColor(64, 64, 64),
+                              QColor(0, 128, 0)};
+    const layout::Row items[] = {
+        {"lblSniper", "Sniper Rifle:", {240, 1920, 2955, 675}},
+        {"lblRocket", "Rocket Launcher:", {240, 3120, 4245, 675}},
+        {"lblCamo", "Active Camoflage:", {240, 4320, 4365, 675}},
+        {"lblOvershield", "Overshield:", {240, 5520, 2730, 675}},
+    };
     for (int k = 0; k < respawn::kItems; ++k) {
-        const int top = 1920 + 1200 * k;
-        auto* caption = new QLabel(QString::fromLatin1(rowCaptions[k]), client);
-        caption->setObjectName(QString::fromLatin1(rowNames[k]));
-        caption->setFont(layout::tahoma(27.75));
-        caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        setColour(caption, rowColours[k]);
-        layout::place(caption, 240, top, rowWidths[k], 675);
-
-        auto* time = new QLabel(QStringLiteral("0:00"), client);
-        time->setObjectName(QString::fromLatin1(timeNames[k]));
-        time->setFont(layout::tahoma(48));
-        time->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        setColour(time, rowColours[k]);
-        layout::place(time, 4920, top, 1920, 1155);
-        itemTimeLabels_[k] = time;
+        layout::Row caption = items[k];
+        caption.font = layout::tahoma(27.75);
+        caption.colour = colours[k];
+        make<QLabel>(client, caption);
+        itemTimeLabels_[k] = make<QLabel>(
+            client, {items[k].name + QStringLiteral("Time"), "0:00",
+                     {4920, items[k].rect.top, 1920, 1155}, layout::tahoma(48), colours[k]});
     }
 
-    auto* gameTimer = new QLabel(QStringLiteral("Game Timer:"), client);
-    gameTimer->setObjectName(QStringLiteral("lblGameTimer"));
-    gameTimer->setFont(layout::tahoma(18));
-    layout::place(gameTimer, 1680, 6960, 2085, 435);
+    make<QLabel>(client, {"lblGameTimer", "Game Timer:", {1680, 6960, 2085, 435}, layout::tahoma(18)})
+        ->setAlignment(Qt::AlignLeft | Qt::AlignVCenter); // centred in its height, unlike the others
+    const QFont clockFont = layout::tahoma(24);
+    lblHours_ = make<QLabel>(client, {"lblHours", "00", {4005, 6840, 510, 585}, clockFont, Qt::black});
+    make<QLabel>(client, {"Label9", ":", {4560, 6840, 165, 585}, clockFont, Qt::black});
+    lblMinutes_ =
+        make<QLabel>(client, {"lblMinutes", "00", {4755, 6840, 510, 585}, clockFont, Qt::black});
+    make<QLabel>(client, {"Label10", ":", {5280, 6840, 165, 585}, clockFont, Qt::black});
+    lblSeconds_ =
+        make<QLabel>(client, {"lblSeconds", "00", {5520, 6840, 510, 585}, clockFont, Qt::black});
 
-    struct ClockField {
-        const char* name;
-        const char* text;
-        int left;
-        int width;
-    };
-    static const ClockField fields[] = {{"lblHours", "00", 4005, 510},
-                                        {"Label9", ":", 4560, 165},
-                                        {"lblMinutes", "00", 4755, 510},
-                                        {"Label10", ":", 5280, 165},
-                                        {"lblSeconds", "00", 5520, 510}};
-    std::array<QLabel*, 5> clock{};
-    for (int i = 0; i < 5; ++i) {
-        auto* label = new QLabel(QString::fromLatin1(fields[i].text), client);
-        label->setObjectName(QString::fromLatin1(fields[i].name));
-        label->setFont(layout::tahoma(24));
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        setColour(label, Qt::black);
-        layout::place(label, fields[i].left, 6840, fields[i].width, 585);
-        clock[i] = label;
-    }
-    lblHours_ = clock[0];
-    lblMinutes_ = clock[2];
-    lblSeconds_ = clock[4];
-
-    auto button = [client](const char* name, const char* text, int left, int top) {
-        auto* b = new QPushButton(QString::fromLatin1(text), client);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        layout::place(b, left, top, 2175, 735);
-        return b;
-    };
-    cmdStart_ = button("cmdStart", "Start", 1680, 7440);
-    cmdDelayedStart_ = button("cmdDelayedStart", "Delayed Start", 3840, 7440);
-    cmdStop_ = button("cmdStop", "Stop", 1680, 8160);
-    cmdReset_ = button("cmdReset", "Reset", 3840, 8160);
+    cmdStart_ = make<QPushButton>(client, {"cmdStart", "Start", {1680, 7440, 2175, 735}});
+    cmdDelayedStart_ =
+        make<QPushButton>(client, {"cmdDelayedStart", "Delayed Start", {3840, 7440, 2175, 735}});
+    cmdStop_ = make<QPushButton>(client, {"cmdStop", "Stop", {1680, 8160, 2175, 735}});
+    cmdReset_ = make<QPushButton>(client, {"cmdReset", "Reset", {3840, 8160, 2175, 735}});
+    for (QPushButton* button : {cmdStart_, cmdDelayedStart_, cmdStop_, cmdReset_})
+        button->setAutoDefault(false);
     connect(cmdStart_, &QPushButton::clicked, this, &MainWindow::cmdStart_Click);
     connect(cmdDelayedStart_, &QPushButton::clicked, this, &MainWindow::cmdDelayedStart_Click);
     connect(cmdStop_, &QPushButton::clicked, this, &MainWindow::cmdStop_Click);

@@ -3,7 +3,7 @@
 // here the timers run on a clock moved by hand.
 
 #include "app/MainWindow.h"
-#include "settings/OptionsDialog.h"
+#include "app/OptionsDialog.h"
 #include "support/FakePlatform.h"
 #include "support/ProgramFolder.h"
 

@@ -1,6 +1,6 @@
+#include "app/OptionsDialog.h"
 #include "platform/ProgramInfo.h"
 #include "settings/Ini.h"
-#include "settings/OptionsDialog.h"
 #include "support/FakePlatform.h"
 #include "support/ProgramFolder.h"
 

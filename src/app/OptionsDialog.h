@@ -2,47 +2,17 @@
 
 #include "platform/Dialogs.h"
 
-#include <QCheckBox>
-#include <QRadioButton>
 #include <QWidget>
 #include <array>
 
+class OptionButton;
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-
-// A check box with the three states of the settings file: clear 0, checked 1,
-// greyed 2. Greyed is shown only when the file says so; a click moves the box
-// between clear and checked, and from greyed to clear.
-class SettingCheckBox : public QCheckBox {
-    Q_OBJECT
-public:
-    explicit SettingCheckBox(const QString& text, QWidget* parent = nullptr);
-
-    // The state as the settings file stores it.
-    int value() const;
-    // Takes a stored state; anything but 0, 1 or 2 is refused and the box stays
-    // as it was. Returns whether the state was taken.
-    bool setValue(int state);
-
-protected:
-    void nextCheckState() override;
-    // The whole box answers a click, not only its square and caption.
-    bool hitButton(const QPoint& pos) const override;
-};
-
-// An option button that answers a click anywhere in its box. Tab enters its
-// group at the selected button.
-class OptionButton : public QRadioButton {
-    Q_OBJECT
-public:
-    explicit OptionButton(const QString& text, QWidget* parent = nullptr);
-
-protected:
-    bool hitButton(const QPoint& pos) const override;
-};
+class SettingCheckBox;
 
 // The Options window: shows the settings of times.ini, writes them back on OK.
 class OptionsDialog : public QWidget {

@@ -1,6 +1,8 @@
-#include "settings/OptionsDialog.h"
+#include "app/OptionsDialog.h"
 
-#include "platform/Layout.h"
+#include "gui/Layout.h"
+#include "gui/OptionButton.h"
+#include "gui/SettingCheckBox.h"
 #include "platform/ProgramInfo.h"
 #include "settings/Convert.h"
 #include "settings/Ini.h"
@@ -16,70 +18,6 @@
 #include <QPushButton>
 
 #include <iterator>
-
-
-// ---------------------------------------------------------------- SettingCheckBox
-
-SettingCheckBox::SettingCheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent)
-{
-    setTristate(true);
-}
-
-int SettingCheckBox::value() const
-{
-    // Qt numbers its states clear, greyed, checked; the file numbers them clear,
-    // checked, greyed.
-    switch (checkState()) {
-    case Qt::Unchecked:
-        return 0;
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        return 2;
-    }
-    return 0;
-}
-
-bool SettingCheckBox::setValue(int state)
-{
-    static constexpr Qt::CheckState states[] = {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked};
-    if (state < 0 || state > 2)
-        return false;
-    setCheckState(states[state]);
-    return true;
-}
-
-void SettingCheckBox::nextCheckState()
-{
-    // Greyed counts as "on" (an item stored as 2 is announced), so a click turns
-    // it off, as it does a checked box.
-    setCheckState(checkState() == Qt::Unchecked ? Qt::Checked : Qt::Unchecked);
-}
-
-bool SettingCheckBox::hitButton(const QPoint& pos) const
-{
-    return rect().contains(pos);
-}
-
-OptionButton::OptionButton(const QString& text, QWidget* parent) : QRadioButton(text, parent)
-{
-    connect(this, &QRadioButton::toggled, this, [this](bool on) {
-        if (!on || !parentWidget())
-            return;
-        // Only the selected button of the group is a Tab stop.
-        for (auto* other : parentWidget()->findChildren<OptionButton*>(Qt::FindDirectChildrenOnly))
-            other->setFocusPolicy(Qt::FocusPolicy(other == this
-                                                      ? other->focusPolicy() | Qt::TabFocus
-                                                      : other->focusPolicy() & ~Qt::TabFocus));
-    });
-}
-
-bool OptionButton::hitButton(const QPoint& pos) const
-{
-    return rect().contains(pos);
-}
-
-// ---------------------------------------------------------------- OptionsDialog
 
 OptionsDialog::OptionsDialog(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(dialogs)
 {
@@ -101,97 +39,58 @@ void OptionsDialog::buildWindow()
     layout::fixedBorder(this);
     setFixedSize(layout::px(5055), layout::px(6390));
 
-    auto frame = [](QWidget* parent, const char* name, const char* text, int left, int top,
-                    int width, int height) {
-        auto* f = new QGroupBox(QString::fromLatin1(text), parent);
-        f->setObjectName(QString::fromLatin1(name));
-        layout::place(f, left, top, width, height);
-        return f;
+    using layout::make;
+    Frame1_ = make<QGroupBox>(this, {"Frame1", "Notification Options", {120, 120, 4815, 3495}});
+    make<QLabel>(Frame1_, {"Label1", "Notify me", {240, 360, 735, 255}});
+    txtNotificationTime_ = make<QLineEdit>(Frame1_, {"txtNotificationTime", {}, {960, 360, 375, 285}});
+    make<QLabel>(Frame1_,
+                 {"Label2", "seconds before a powerup/weapon respawns", {1440, 360, 3255, 255}});
+    const layout::Row respawn[] = {
+        {"optRespawn_0", "Say item name on respawn", {960, 720, 2535, 255}},
+        {"optRespawn_1", "Play default sound on respawn", {960, 960, 2535, 255}},
     };
-    auto label = [](QWidget* parent, const char* name, const char* text, int left, int top,
-                    int width, int height) {
-        auto* l = new QLabel(QString::fromLatin1(text), parent);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        layout::place(l, left, top, width, height);
-        return l;
-    };
-    auto option = [](QWidget* parent, const QString& name, const char* text, int left, int top,
-                     int width) {
-        auto* o = new OptionButton(QString::fromLatin1(text), parent);
-        o->setObjectName(name);
-        layout::place(o, left, top, width, 255);
-        return o;
-    };
-    auto check = [](QWidget* parent, const QString& name, const char* text, int left, int top,
-                    int width) {
-        auto* c = new SettingCheckBox(QString::fromLatin1(text), parent);
-        c->setObjectName(name);
-        layout::place(c, left, top, width, 255);
-        return c;
-    };
-    auto button = [](QWidget* parent, const char* name, const char* text, int left, int top,
-                     int width, int height) {
-        auto* b = new QPushButton(QString::fromLatin1(text), parent);
-        b->setObjectName(QString::fromLatin1(name));
-        // No default button: Enter presses neither.
-        b->setAutoDefault(false);
-        b->setDefault(false);
-        layout::place(b, left, top, width, height);
-        return b;
-    };
-
-    Frame1_ = frame(this, "Frame1", "Notification Options", 120, 120, 4815, 3495);
-    label(Frame1_, "Label1", "Notify me", 240, 360, 735, 255);
-    txtNotificationTime_ = new QLineEdit(Frame1_);
-    txtNotificationTime_->setObjectName(QStringLiteral("txtNotificationTime"));
-    layout::place(txtNotificationTime_, 960, 360, 375, 285);
-    label(Frame1_, "Label2", "seconds before a powerup/weapon respawns", 1440, 360, 3255, 255);
-
-    static const char* const respawnCaptions[] = {"Say item name on respawn",
-                                                  "Play default sound on respawn"};
     for (int i = 0; i < 2; ++i) {
-        optRespawn_[i] = option(Frame1_, QStringLiteral("optRespawn_%1").arg(i), respawnCaptions[i],
-                                960, 720 + 240 * i, 2535);
+        optRespawn_[i] = make<OptionButton>(Frame1_, respawn[i]);
         optRespawn_[i]->installEventFilter(this);
     }
-
-    label(Frame1_, "Label3", "Notify me on respawn of:", 240, 1320, 1815, 255);
-    static const char* const itemCaptions[] = {"Sniper", "Rocket", "Invisibility", "Overshield"};
+    make<QLabel>(Frame1_, {"Label3", "Notify me on respawn of:", {240, 1320, 1815, 255}});
+    static const char* const items[] = {"Sniper", "Rocket", "Invisibility", "Overshield"};
     for (int i = 0; i < 4; ++i)
-        chkNotifyWeapons_[i] = check(Frame1_, QStringLiteral("chkNotifyWeapons_%1").arg(i),
-                                     itemCaptions[i], 960, 1560 + 240 * i, 2295);
-
-    chkVoiceRecognition_ = new QCheckBox(
-        QStringLiteral("Enable voice recognition (requires extra files)"), Frame1_);
-    chkVoiceRecognition_->setObjectName(QStringLiteral("chkVoiceRecognition"));
-    layout::place(chkVoiceRecognition_, 240, 2640, 3495, 255);
-
-    Combo1_ = new QComboBox(Frame1_);
-    Combo1_->setObjectName(QStringLiteral("Combo1"));
+        chkNotifyWeapons_[i] =
+            make<SettingCheckBox>(Frame1_, {QStringLiteral("chkNotifyWeapons_%1").arg(i), items[i],
+                                            {960, 1560 + 240 * i, 2295, 255}});
+    chkVoiceRecognition_ =
+        make<QCheckBox>(Frame1_, {"chkVoiceRecognition",
+                                  "Enable voice recognition (requires extra files)",
+                                  {240, 2640, 3495, 255}});
+    Combo1_ = make<QComboBox>(Frame1_, {"Combo1", {}, {960, 3000, 2655, 315}});
     Combo1_->setEditable(true);
     Combo1_->setEditText(QStringLiteral("Available Voices"));
-    layout::place(Combo1_, 960, 3000, 2655, 315);
-
-    cmdTest_ = button(Frame1_, "cmdTest", "Test", 3840, 3000, 735, 255);
+    cmdTest_ = make<QPushButton>(Frame1_, {"cmdTest", "Test", {3840, 3000, 735, 255}});
     connect(cmdTest_, &QPushButton::clicked, this, &OptionsDialog::cmdTest_Click);
 
-    frmSounds_ = frame(this, "frmSounds", "Box Type", 120, 3720, 4815, 615);
-    optBoxType_[0] = option(frmSounds_, QStringLiteral("optBoxType_0"), "NTSC", 240, 240, 735);
-    optBoxType_[1] = option(frmSounds_, QStringLiteral("optBoxType_1"), "PAL", 1440, 240, 615);
+    frmSounds_ = make<QGroupBox>(this, {"frmSounds", "Box Type", {120, 3720, 4815, 615}});
+    optBoxType_[0] = make<OptionButton>(frmSounds_, {"optBoxType_0", "NTSC", {240, 240, 735, 255}});
+    optBoxType_[1] = make<OptionButton>(frmSounds_, {"optBoxType_1", "PAL", {1440, 240, 615, 255}});
 
-    Frame2_ = frame(this, "Frame2", "Miscellaneous Options", 120, 4440, 4815, 1215);
-    chkDisableScreensaver_ = check(Frame2_, QStringLiteral("chkDisableScreensaver"),
-                                   "Auto-disable windows screen saver", 240, 240, 2895);
-    chkOnTop_ = check(Frame2_, QStringLiteral("chkOnTop"), "Keep main program window on top", 240,
-                      480, 2775);
-    chkHotkeys_ =
-        check(Frame2_, QStringLiteral("chkHotkeys"), "Disable program hotkeys", 240, 720, 2055);
+    Frame2_ = make<QGroupBox>(this, {"Frame2", "Miscellaneous Options", {120, 4440, 4815, 1215}});
+    chkDisableScreensaver_ = make<SettingCheckBox>(
+        Frame2_,
+        {"chkDisableScreensaver", "Auto-disable windows screen saver", {240, 240, 2895, 255}});
+    chkOnTop_ = make<SettingCheckBox>(
+        Frame2_, {"chkOnTop", "Keep main program window on top", {240, 480, 2775, 255}});
+    chkHotkeys_ = make<SettingCheckBox>(
+        Frame2_, {"chkHotkeys", "Disable program hotkeys", {240, 720, 2055, 255}});
 
-    Command1_ = button(this, "Command1", "OK", 360, 5880, 1935, 375);
-    Command2_ = button(this, "Command2", "Cancel", 2640, 5880, 1935, 375);
+    Command1_ = make<QPushButton>(this, {"Command1", "OK", {360, 5880, 1935, 375}});
+    Command2_ = make<QPushButton>(this, {"Command2", "Cancel", {2640, 5880, 1935, 375}});
     connect(Command1_, &QPushButton::clicked, this, &OptionsDialog::Command1_Click);
     connect(Command2_, &QPushButton::clicked, this, &OptionsDialog::Command2_Click);
+    // No default button: Enter presses none.
+    for (QPushButton* button : {cmdTest_, Command1_, Command2_}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
 
     QWidget* const tabOrder[] = {txtNotificationTime_, optRespawn_[0], optRespawn_[1],
                                  chkVoiceRecognition_, Combo1_, cmdTest_, optBoxType_[0],
