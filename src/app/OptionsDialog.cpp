@@ -204,9 +204,9 @@ void OptionsDialog::optRespawn_DblClick(int index)
 
 void OptionsDialog::browseForSoundFile()
 {
-    // Before the window is first shown there is nothing on screen to sit over.
-    QWidget* over = isVisible() ? this : nullptr;
-    if (const auto chosen = dialogs_.openFile(over, cmdlgBrowse_))
+    // Modal to this window alone, even before it first shows: the main window
+    // and its keys go on working.
+    if (const auto chosen = dialogs_.openFile(this, cmdlgBrowse_))
         cmdlgBrowse_.fileName = *chosen;
     // A cancelled browse leaves the dialog's last confirmed name, empty if there
     // was none, and that is what the window keeps.

@@ -86,6 +86,7 @@ TEST_F(OptionsDialogTest, OkWritesWhatTheWindowShows)
         SCOPED_TRACE(row.actions);
         ASSERT_TRUE(dir.writeIni(QByteArray("[settings]\n") + row.stored + "\n"));
         dialogs.fileRequests.clear();
+        dialogs.fileOwners.clear();
         const QStringList actions = QString(row.actions).split(' ', Qt::SkipEmptyParts);
         for (const QString& a : actions)
             if (a.startsWith("file:"))
@@ -108,6 +109,8 @@ TEST_F(OptionsDialogTest, OkWritesWhatTheWindowShows)
             written << ReadIni("settings", key, dir.iniPath());
         EXPECT_EQ(written.join('|'), row.written);
         EXPECT_EQ(QStringLiteral("%1/%2").arg(atOpen).arg(dialogs.fileRequests.size()), row.browses);
+        // Each browse is modal to this window only, before it shows too.
+        EXPECT_EQ(dialogs.fileOwners, QList<QWidget*>(dialogs.fileRequests.size(), dialog.get()));
         EXPECT_FALSE(dialog->isVisible());
         dialogs.fileAnswers.clear();
     }

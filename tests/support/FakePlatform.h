@@ -53,6 +53,7 @@ struct FakeDialogs : Dialogs {
     QList<std::pair<QString, QString>> messages; // text, title
     std::deque<std::optional<QString>> fileAnswers;
     QList<OpenFileRequest> fileRequests;
+    QList<QWidget*> fileOwners; // the window each browse was opened over
 
     QString inputBox(QWidget*, const QString& prompt, const QString& title,
                      const QString& defaultText) override
@@ -68,9 +69,10 @@ struct FakeDialogs : Dialogs {
     {
         messages << std::make_pair(text, title);
     }
-    std::optional<QString> openFile(QWidget*, const OpenFileRequest& request) override
+    std::optional<QString> openFile(QWidget* owner, const OpenFileRequest& request) override
     {
         fileRequests << request;
+        fileOwners << owner;
         if (fileAnswers.empty())
             return std::nullopt;
         // Taken apart and built again: copying an empty optional makes GCC warn.
