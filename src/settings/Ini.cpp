@@ -56,9 +56,16 @@ bool isUtf16(Form form)
     return form == Form::Utf16LE || form == Form::Utf16BE;
 }
 
+// Qt's decoders drop a byte-order mark at the start of what they decode; here a
+// file's mark is taken off before, and one after it is text.
+QStringDecoder decoder(QStringDecoder::Encoding encoding)
+{
+    return QStringDecoder(encoding, QStringDecoder::Flag::ConvertInitialBom);
+}
+
 QStringDecoder utf16Decoder(Form form)
 {
-    return QStringDecoder(form == Form::Utf16LE ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+    return decoder(form == Form::Utf16LE ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
 }
 
 // Windows-1252's letters at 0x80..0x9F; the five it leaves open read as the C1
@@ -103,7 +110,7 @@ std::optional<QByteArray> toCp1252(const QString& text)
 // these files come from.
 QString decode(QByteArrayView bytes)
 {
-    return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : fromCp1252(bytes);
+    return bytes.isValidUtf8() ? QString(decoder(QStringDecoder::Utf8)(bytes)) : fromCp1252(bytes);
 }
 
 bool isBlank(char c)
@@ -460,7 +467,7 @@ bool WriteIni(const QString& section, const QList<std::pair<QString, QString>>& 
         text += line.text + line.end;
     if (isUtf16(form))
         out += QByteArray(QStringEncoder(form == Form::Utf16LE ? QStringEncoder::Utf16LE
-                                                               : QStringEncoder::Utf16BE)(QString::fromUtf8(text)));
+                                                               : QStringEncoder::Utf16BE)(decode(text)));
     else
         out += text;
 

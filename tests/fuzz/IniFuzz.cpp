@@ -5,6 +5,7 @@
 #include "settings/Ini.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -26,14 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     ReadIni(section, key, file);
     if (WriteIni(section, key, value, file)) {
-        QString want = value;
-        while (!want.isEmpty() && (want.front() == ' ' || want.front() == '\t'))
-            want.remove(0, 1);
-        while (!want.isEmpty() && (want.back() == ' ' || want.back() == '\t'))
-            want.chop(1);
-        if (want.size() >= 2 && (want.front() == '"' || want.front() == '\'') && want.back() == want.front())
-            want = want.mid(1, want.size() - 2);
-        if (ReadIni(section, key, file) != want.left(749))
+        static const QRegularExpression blanks("^[ \t]+|[ \t]+\\z"),
+            quoted(R"(^(["'])(.*)\1\z)", QRegularExpression::DotMatchesEverythingOption);
+        const QString want = QString(value).remove(blanks).replace(quoted, "\\2").left(749);
+        if (ReadIni(section, key, file) != want)
             std::abort();
     } else if (!f.open(QIODevice::ReadOnly) || f.readAll() != before) {
         std::abort();

@@ -3,7 +3,6 @@
 #include "support/Printers.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -49,22 +48,20 @@ TEST(Ini, ReadsCaseBlindTrimmedFirstMatchAndCutsLongValues)
 
 TEST(Ini, ReadsFilesAsTheWin32ProfileFunctionsDo)
 {
-    const struct { QByteArray file; const char* key; QString want; } cases[] = {
-        {"[s]\nk=\"abc\"", "k", "abc"}, {"[s]\nk= \" abc \" ", "k", " abc "}, {"[s]\nk=''", "k", ""},
-        {"[s]\nk=\"abc", "k", "\"abc"}, {"[s]\nk='abc\"", "k", "'abc\""}, {"[s]\nk=\"", "k", "\""},
-        {"\xEF\xBB\xBF[s]\nk=1", "k", "1"},
-        {QByteArray("\xFF\xFE[\0s\0]\0\r\0k\0=\0\xE9\0\x03\x20\n\0", 20), "k", "\u00E9\u2003"},
-        {QByteArray("\xFE\xFF\0[\0s\0]\0\n\0k\0=\0\"\0\xE9\0\"", 20), "k", "\u00E9"},
-        {"[s]\nk=Caf\xE9\x92s \x80\x81.wav", "k", "Caf\u00E9\u2019s \u20AC\u0081.wav"},
-        {"[s]\nk=Caf\xC3\xA9.wav", "k", "Caf\u00E9.wav"},
-        {"[s]\rj=2\rk=1\r", "k", "1"}, {"[s]\r\n[B\r\nk=1", "k", "1"}, {"[s]\n[B]\nk=1", "k", ""},
-        {QByteArray("[s]\nk=12 \0xyz", 13), "k", "12"},
-        {"[s]\nk=\"" + QByteArray(800, 'x') + '"', "k", QString(749, 'x')},
+    const struct { QByteArray file; QString want; } cases[] = {
+        {"[s]\nk=\"abc\"", "abc"}, {"[s]\nk= \" abc \" ", " abc "}, {"[s]\nk=''", ""}, {"[s]\nk=\"", "\""},
+        {"[s]\nk=\"abc", "\"abc"}, {"[s]\nk='abc\"", "'abc\""}, {"\xEF\xBB\xBF[s]\nk=1", "1"},
+        {QByteArray("\xFF\xFE[\0s\0]\0\r\0k\0=\0\xE9\0\x03\x20\n\0", 20), "\u00E9\u2003"},
+        {QByteArray("\xFE\xFF\0[\0s\0]\0\n\0k\0=\0\"\0\xE9\0\"", 20), "\u00E9"},
+        {"[s]\nk=Caf\xE9\x92s \x80\x81.wav", "Caf\u00E9\u2019s \u20AC\u0081.wav"},
+        {"[s]\nk=Caf\xC3\xA9.wav", "Caf\u00E9.wav"}, {"[s]\rj=2\rk=1\r", "1"}, {"[s]\r\n[B\r\nk=1", "1"},
+        {"[s]\n[B]\nk=1", ""}, {QByteArray("[s]\nk=12 \0xyz", 13), "12"}, {"[s]\nk=\xEF\xBB\xBF", QString(QChar(0xFEFF))},
+        {"[s]\nk=\"" + QByteArray(800, 'x') + '"', QString(749, 'x')},
     };
     for (const auto& c : cases) {
         QTemporaryDir dir;
         put(dir.filePath("times.ini"), c.file);
-        EXPECT_EQ(ReadIni("s", c.key, dir.filePath("times.ini")), c.want) << c.file.toStdString();
+        EXPECT_EQ(ReadIni("s", "k", dir.filePath("times.ini")), c.want) << c.file.toStdString();
     }
 }
 
@@ -166,9 +163,7 @@ TEST(Ini, KilledMidSaveTheFileIsOldOrNewWithOneLeftoverAtMost)
         contents[v] = slurp(file);
     }
     std::mt19937 random(std::random_device{}());
-    QElapsedTimer timer;
-    timer.start();
-    for (int kill = 1; kill <= 60 && timer.elapsed() < 4000; ++kill) {
+    for (int kill = 1; kill <= 60; ++kill) {
         const pid_t saver = fork();
         ASSERT_GE(saver, 0);
         for (int v = 0; saver == 0; v ^= 1)
