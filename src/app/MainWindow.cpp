@@ -144,7 +144,7 @@ void MainWindow::buildMenus()
     options->setObjectName(QStringLiteral("mnuOptions"));
     options->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(options, &QAction::triggered, this, &MainWindow::mnuOptions_Click);
-    QAction* soundOutput = file->addAction(QStringLiteral("Sound &Output…"));
+    QAction* soundOutput = file->addAction(QStringLiteral("&Sound Output…"));
     soundOutput->setObjectName(QStringLiteral("mnuSoundOutput"));
     connect(soundOutput, &QAction::triggered, this, &MainWindow::mnuSoundOutput_Click);
     QAction* exit = file->addAction(QStringLiteral("&Exit"));
