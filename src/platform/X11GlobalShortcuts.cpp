@@ -1,0 +1,109 @@
+#include "platform/X11GlobalShortcuts.h"
+
+#include <QGuiApplication>
+#include <X11/Xlib.h>
+#include <xcb/xcb.h>
+
+namespace {
+
+constexpr uint16_t shortcutModifiers = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
+// A grab matches the modifiers exactly, so each key is grabbed again with Caps Lock
+// and Num Lock (Mod2 on every common layout) on.
+constexpr uint16_t lockVariants[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2,
+                                     XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2};
+
+} // namespace
+
+std::unique_ptr<X11GlobalShortcuts> X11GlobalShortcuts::create(QObject* parent)
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !x11->display() || !x11->connection())
+        return nullptr;
+    return std::unique_ptr<X11GlobalShortcuts>(
+        new X11GlobalShortcuts(x11->display(), x11->connection(), parent));
+}
+
+X11GlobalShortcuts::X11GlobalShortcuts(Display* display, xcb_connection_t* connection,
+                                       QObject* parent)
+    : GlobalShortcuts(parent), display_(display), connection_(connection),
+      root_(DefaultRootWindow(display))
+{
+}
+
+X11GlobalShortcuts::~X11GlobalShortcuts() { disable(); }
+
+void X11GlobalShortcuts::enable()
+{
+    if (!grabbed_.empty()) {
+        emit enabled();
+        return;
+    }
+    QString taken;
+    for (const ShortcutBinding& binding : shortcutBindings) {
+        const KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(binding.key));
+        if (code == 0)
+            continue; // the keyboard has no such key
+        grabbed_.emplace_back(code, binding.action);
+        // Not owner events: the press comes on the root window even when one of
+        // ours has the focus. Checked: a key another client holds answers BadAccess.
+        std::vector<xcb_void_cookie_t> cookies;
+        for (uint16_t locks : lockVariants)
+            cookies.push_back(xcb_grab_key_checked(connection_, 0, root_, shortcutModifiers | locks,
+                                                   code, XCB_GRAB_MODE_ASYNC,
+                                                   XCB_GRAB_MODE_ASYNC));
+        bool refused = false;
+        for (xcb_void_cookie_t cookie : cookies)
+            if (xcb_generic_error_t* error = xcb_request_check(connection_, cookie)) {
+                refused = true;
+                free(error);
+            }
+        if (refused) {
+            QString key = QString::fromLatin1(binding.key);
+            key[0] = key[0].toUpper();
+            taken += (taken.isEmpty() ? QString() : QStringLiteral(", ")) +
+                     QStringLiteral("Ctrl+Alt+") + key;
+        }
+    }
+    if (!taken.isEmpty()) {
+        ungrab();
+        emit failed(tr("Another program holds %1.").arg(taken));
+        return;
+    }
+    QCoreApplication::instance()->installNativeEventFilter(this);
+    emit enabled();
+}
+
+void X11GlobalShortcuts::disable()
+{
+    if (grabbed_.empty())
+        return;
+    QCoreApplication::instance()->removeNativeEventFilter(this);
+    ungrab();
+}
+
+void X11GlobalShortcuts::ungrab()
+{
+    for (const auto& [code, action] : grabbed_)
+        for (uint16_t locks : lockVariants)
+            xcb_ungrab_key(connection_, code, root_, shortcutModifiers | locks);
+    xcb_flush(connection_);
+    grabbed_.clear();
+}
+
+bool X11GlobalShortcuts::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
+{
+    if (eventType != "xcb_generic_event_t")
+        return false;
+    const auto* event = static_cast<xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) != XCB_KEY_PRESS)
+        return false;
+    const auto* press = static_cast<xcb_key_press_event_t*>(message);
+    if (press->event != root_)
+        return false;
+    for (const auto& [code, action] : grabbed_)
+        if (press->detail == code) {
+            emit activated(action);
+            return true;
+        }
+    return false;
+}

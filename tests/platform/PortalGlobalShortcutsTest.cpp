@@ -1,0 +1,83 @@
+#include "platform/PortalGlobalShortcuts.h"
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
+#include <QTest>
+#include <gtest/gtest.h>
+
+// The desktop's portal, on a connection of its own to the test's private session
+// bus: it answers each request at once and records what it was asked.
+struct FakePortal : QDBusVirtualObject {
+    const QString path = "/org/freedesktop/portal/desktop", session = path + "/session/zorvu";
+    QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "portal");
+    bool offered = true; // has the global-shortcuts interface
+    uint answer = 0;     // the response to BindShortcuts
+    QMap<QString, QString> triggers; // shortcut id -> preferred trigger
+    QStringList closed;
+    const bool up = bus.registerVirtualObject(path, this, QDBusConnection::SubPath) &&
+                    bus.registerService("org.freedesktop.portal.Desktop");
+
+    ~FakePortal() override { QDBusConnection::disconnectFromBus("portal"); }
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& call, const QDBusConnection&) override
+    {
+        const QString method = call.member();
+        if (method == "Close")
+            return closed << call.path(), bus.send(call.createReply());
+        if (method == "Get") // the interface's version
+            return bus.send(offered ? call.createReply(QVariant::fromValue(QDBusVariant(1u)))
+                                    : call.createErrorReply(QDBusError::UnknownInterface, "no"));
+        const auto options = qdbus_cast<QVariantMap>(call.arguments().last());
+        const QString request = path + "/request/" + call.service().mid(1).replace('.', '_') +
+                                '/' + options["handle_token"].toString();
+        bus.send(call.createReply(QVariant::fromValue(QDBusObjectPath(request))));
+        const bool binding = method == "BindShortcuts";
+        using Shortcuts = QList<QPair<QString, QVariantMap>>; // a(sa{sv})
+        for (const auto& [id, shortcut] : qdbus_cast<Shortcuts>(binding ? call.arguments()[1] : QVariant()))
+            triggers[id] = shortcut["preferred_trigger"].toString();
+        auto response = QDBusMessage::createSignal(request, "org.freedesktop.portal.Request", "Response");
+        const QVariantMap results{{"session_handle", QVariant::fromValue(QDBusObjectPath(session))}};
+        return bus.send(response << (binding ? answer : 0u) << results);
+    }
+    void activate(const QString& inSession, const QString& id)
+    {
+        bus.send(QDBusMessage::createSignal(path, "org.freedesktop.portal.GlobalShortcuts", "Activated")
+                 << QVariant::fromValue(QDBusObjectPath(inSession)) << id << 0ull << QVariantMap());
+    }
+};
+
+TEST(PortalGlobalShortcutsTest, BindsTheKeysReportsTheirActionsAndTakesANo)
+{
+    FakePortal portal;
+    ASSERT_TRUE(portal.up);
+    PortalGlobalShortcuts shortcuts{QDBusConnection::sessionBus()};
+    QStringList answers;
+    QList<int> actions; // as ShortcutAction numbers them
+    QObject::connect(&shortcuts, &GlobalShortcuts::enabled, [&] { answers << "enabled"; });
+    QObject::connect(&shortcuts, &GlobalShortcuts::failed, [&] { answers << "failed"; });
+    QObject::connect(&shortcuts, &PortalGlobalShortcuts::unavailable, [&] { answers << "unavailable"; });
+    QObject::connect(&shortcuts, &GlobalShortcuts::activated, [&](ShortcutAction a) { actions << int(a); });
+
+    portal.answer = 1; // the user said no: the session goes
+    shortcuts.enable();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return portal.closed.size() == 1; }));
+    portal.answer = 0;
+    shortcuts.enable();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 2; }));
+    const QMap<QString, QString> asked{{"toggle", "CTRL+ALT+s"}, {"reset", "CTRL+ALT+r"},
+        {"sync", "CTRL+ALT+y"}, {"nudge-forward", "CTRL+ALT+Up"}, {"nudge-back", "CTRL+ALT+Down"}};
+    EXPECT_EQ(portal.triggers, asked);
+    portal.activate(portal.path + "/session/other", "toggle"); // not ours
+    for (const char* id : {"nudge-back", "sync", "toggle", "nudge-forward", "reset"})
+        portal.activate(portal.session, id);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return actions.size() == 5; }));
+    EXPECT_EQ(actions, (QList{4, 2, 0, 3, 1}));
+
+    shortcuts.disable();
+    portal.offered = false;
+    shortcuts.enable();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 3; }));
+    EXPECT_EQ(answers, (QStringList{"failed", "enabled", "unavailable"}));
+    EXPECT_EQ(portal.closed, (QStringList{portal.session, portal.session}));
+}
