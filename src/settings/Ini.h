@@ -6,8 +6,11 @@
 #include <utility>
 
 // The settings file is an INI file: "[section]" lines open a section, "key=value"
-// lines give values. Section and key names match without regard to letter case;
-// a value loses the blanks around it. The file is opened and closed in each call.
+// lines give values, read as the Win32 profile functions read them. Section and key
+// names match without regard to letter case; a value loses the blanks around it and
+// one pair of enclosing quotes. The file may be UTF-8, UTF-16 behind its byte-order
+// mark, or Windows-1252, and is written back so. The file is opened and closed in
+// each call, and a read goes no further than the line it answers from.
 
 // The value of key in section of the file, or the empty text when the file, the
 // section or the key is missing. A value is cut to its first 749 characters.
