@@ -151,6 +151,22 @@ void MainWindow::buildMenus()
     exit->setObjectName(QStringLiteral("mnuExit"));
     connect(exit, &QAction::triggered, this, &MainWindow::mnuExit_Click);
 
+    // The keys are handled with the other hotkeys, so the menu only names them.
+    QMenu* clock = menuBar()->addMenu(QStringLiteral("&Clock"));
+    clock->setObjectName(QStringLiteral("mnuClock"));
+    const struct {
+        const char* name;
+        const char* text;
+        void (MainWindow::*routine)();
+    } clockItems[] = {{"mnuSync", "&Sync\tY", &MainWindow::mnuSync_Click},
+                      {"mnuNudgeForward", "&+1 second\t+", &MainWindow::mnuNudgeForward_Click},
+                      {"mnuNudgeBack", "&-1 second\t-", &MainWindow::mnuNudgeBack_Click}};
+    for (const auto& item : clockItems) {
+        QAction* action = clock->addAction(QString::fromLatin1(item.text));
+        action->setObjectName(QString::fromLatin1(item.name));
+        connect(action, &QAction::triggered, this, item.routine);
+    }
+
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     QAction* helpForm = help->addAction(QStringLiteral("&Help"));
@@ -215,6 +231,10 @@ void MainWindow::present(const Outcome& outcome)
         tmrDelayedStart.start();
     else if (!m.bDelayCounting)
         tmrDelayedStart.stop();
+    if (outcome.changed & Outcome::Rephased)
+        tmrGameTimer.rephase();
+    if (outcome.changed & Outcome::HeldBack)
+        tmrGameTimer.postpone(1000);
     for (const QString& file : outcome.sounds)
         platform_.sound.play(file);
     emit presented(outcome);
@@ -231,6 +251,21 @@ void MainWindow::tmrGameTimer_Timer()
 {
     // The timer keeps its own deadlines, so the tick need not switch it off and on.
     present(match_.tick());
+}
+
+void MainWindow::mnuSync_Click()
+{
+    present(match_.sync(tmrGameTimer.sinceLastTickMs()));
+}
+
+void MainWindow::mnuNudgeForward_Click()
+{
+    present(match_.nudge(+1));
+}
+
+void MainWindow::mnuNudgeBack_Click()
+{
+    present(match_.nudge(-1));
 }
 
 void MainWindow::cmdStart_Click()
@@ -275,42 +310,51 @@ void MainWindow::tmrDelayedStart_Timer()
 
 // ---------------------------------------------------------------- keys
 
-void MainWindow::Form_KeyDown(int keyCode)
+bool MainWindow::Form_KeyDown(int keyCode)
 {
     if (match_.settings.bDisableHotkeys)
-        return;
+        return false;
     switch (keyCode) {
     case Qt::Key_S:
         present(match_.toggle());
-        break;
+        return true;
     case Qt::Key_R: {
         Outcome outcome = match_.stop();
         outcome += match_.reset();
         present(outcome);
-        break;
+        return true;
     }
     case Qt::Key_D:
         cmdDelayedStart_Click();
-        break;
+        return true;
+    case Qt::Key_Y:
+        mnuSync_Click();
+        return true;
+    case Qt::Key_Plus: // also the keypad's
+    case Qt::Key_Equal:
+        mnuNudgeForward_Click();
+        return true;
+    case Qt::Key_Minus:
+        mnuNudgeBack_Click();
+        return true;
     default:
-        break;
+        return false;
     }
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
-        auto* widget = static_cast<QWidget*>(watched);
-        QWidget* focus = QApplication::focusWidget();
-        // A key event travels from the focus widget up to the window; look at it
-        // once, where it starts.
-        const bool first = widget == focus || (widget == this && (!focus || focus->window() != this));
-        if (first && widget->window() == this) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            // Letters arrive as their upper-case codes whatever the modifiers,
-            // which is what the hotkeys look at.
-            if (key >= 0 && key <= 0xFFFF)
-                Form_KeyDown(key);
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Letters arrive as their upper-case codes whatever the modifiers, which
+        // is what the hotkeys look at. A hotkey is taken where the press starts
+        // (the focus widget, or the window when nothing has the focus) and goes
+        // no further: otherwise, when a nested event loop (the Delayed Start box)
+        // has moved the focus away, it would reach the window as a new press.
+        if (key->key() >= 0 && key->key() <= 0xFFFF && Form_KeyDown(key->key())) {
+            key->accept();
+            return true;
         }
     }
     return QMainWindow::eventFilter(watched, event);

@@ -38,7 +38,8 @@ public:
 
     // --- event routines ---
     void Form_Load();
-    void Form_KeyDown(int keyCode);
+    // Returns whether the key was a hotkey and acted.
+    bool Form_KeyDown(int keyCode);
     void Option1_Click(int index);
     void optSpecialTimer_Click(int index);
     void cmdStart_Click();
@@ -47,6 +48,9 @@ public:
     void cmdDelayedStart_Click();
     void tmrGameTimer_Timer();
     void tmrDelayedStart_Timer();
+    void mnuSync_Click();
+    void mnuNudgeForward_Click();
+    void mnuNudgeBack_Click();
     void mnuOptions_Click();
     void mnuSoundOutput_Click();
     void mnuHelpForm_Click();

@@ -86,6 +86,26 @@ void DeadlineTimer::stop()
     clock_->cancel();
 }
 
+qint64 DeadlineTimer::sinceLastTickMs() const
+{
+    return (clock_->nowNs() - (nextDeadlineNs() - qint64(interval_) * kNsPerMs)) / kNsPerMs;
+}
+
+void DeadlineTimer::rephase()
+{
+    originNs_ = clock_->nowNs();
+    ticksAtOrigin_ = ticks_;
+    if (active_)
+        arm();
+}
+
+void DeadlineTimer::postpone(int ms)
+{
+    originNs_ += qint64(ms) * kNsPerMs;
+    if (active_)
+        arm();
+}
+
 qint64 DeadlineTimer::nextDeadlineNs() const
 {
     return originNs_ + (ticks_ - ticksAtOrigin_ + 1) * qint64(interval_) * kNsPerMs;

@@ -55,6 +55,15 @@ public:
     // Ticks since the last start().
     qint64 ticks() const { return ticks_; }
 
+    // Milliseconds since the deadline of the last tick, or since start() before
+    // the first one.
+    qint64 sinceLastTickMs() const;
+    // The schedule moves so that its ticks fall on this moment: the next comes
+    // one full interval from now.
+    void rephase();
+    // The next tick, and every one after it, comes ms later.
+    void postpone(int ms);
+
 signals:
     void timeout();
 
@@ -67,7 +76,7 @@ private:
     int interval_;
     bool active_ = false;
     qint64 ticks_ = 0;
-    // The schedule counts from here: start().
+    // The schedule counts from here: start(), or the last rephase() or postpone().
     qint64 originNs_ = 0;
     qint64 ticksAtOrigin_ = 0;
 };

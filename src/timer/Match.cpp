@@ -160,6 +160,23 @@ Outcome Match::reset()
     return out;
 }
 
+Outcome Match::sync(qint64 msSinceTick)
+{
+    if (!bClockRunning)
+        return {};
+    Outcome out(Outcome::Rephased);
+    if (msSinceTick >= 500)
+        out += tick();
+    return out;
+}
+
+Outcome Match::nudge(int seconds)
+{
+    if (!bClockRunning)
+        return {};
+    return seconds > 0 ? tick() : Outcome(Outcome::HeldBack);
+}
+
 Outcome Match::toggle()
 {
     Outcome out = bHotkeyStarted ? stop() : start();

@@ -15,6 +15,8 @@ struct Outcome {
         ItemTimes = 2, // the item rows: the current map's countdowns of the items it has
         Controls = 4,  // which buttons are enabled, the Delayed Start caption, the choices
         DelayRestarted = 8, // the delayed start's count begins a full second from now
+        Rephased = 16,  // the clock's ticks now fall on this moment: the next in a second
+        HeldBack = 32,  // the clock's next tick, and all after it, a second later
     };
     Outcome(unsigned changes = 0) : changed(changes) {}
 
@@ -77,6 +79,13 @@ public:
     Outcome delayedStart(std::optional<qint16> seconds);
     // One second of the delayed start's count.
     Outcome delayTick();
+    // Sync, pressed as the console's clock turns its second: the ticks move to
+    // this moment, by at most half a second. msSinceTick is how long ago the
+    // last tick (or the start) was: the nearest tick, when still to come, runs
+    // now; when just passed, the next comes later. No tick is lost or doubled.
+    Outcome sync(qint64 msSinceTick);
+    // +1: one tick at once, the phase kept. -1: the next tick a second later.
+    Outcome nudge(int seconds);
     // Re-reads the settings and the respawn table (Reset, map choice, Options OK):
     // every countdown starts again from its full period.
     Outcome LoadNewSettings();

@@ -136,7 +136,8 @@ TEST_F(MainWindowTest, WithHotkeysOffOrNoSoundOutput)
     EXPECT_FALSE(w.match().bClockRunning);
     EXPECT_TRUE(fake.dialogs.inputs.isEmpty());
     find<QPushButton>("cmdStart")->click();
-    key(Qt::Key_R);
+    for (Qt::Key k : {Qt::Key_R, Qt::Key_Plus, Qt::Key_Minus, Qt::Key_Y})
+        key(k);
     fake.clocks.runFor(10000);
     EXPECT_EQ(w.match().iSeconds, 10);
     EXPECT_TRUE(fake.sound.played.isEmpty());
@@ -188,6 +189,51 @@ TEST_F(MainWindowTest, OptionsOkAppliesTheSettingsToTheRunningMatch)
     EXPECT_EQ(w.match().iTimes[0], (respawn::Column{10, 6, 999, 4}));
     fake.clocks.runFor(1000);
     EXPECT_EQ(shown(), "00:00:04 0:09 0:05 0:00 0:03 0100 Delayed Start");
+}
+
+// Sync and the nudges on the running clock, started at 0 ms: each row gives the
+// presses (at ms: Y, = or +, keypad +, - , the Sync menu item, P Stop, S Start) and
+// every tick up to 6 s with its sounds. The sounds follow the ticks: none is lost
+// or doubled.
+TEST_F(MainWindowTest, SyncAndNudgesMoveTheTicks)
+{
+    const struct {
+        const char* presses;
+        const char* ticks;
+    } rows[] = {
+        {"2501Y", "1000:o 2000: 2501:r 3501:o 4501:o 5501:r"},
+        {"2750Y", "1000:o 2000: 2750:r 3750:o 4750:o 5750:r"},
+        {"3000Y", "1000:o 2000: 3000:r 4000:o 5000:o 6000:r"},
+        {"3250m", "1000:o 2000: 3000:r 4250:o 5250:o"},
+        {"3499Y", "1000:o 2000: 3000:r 4499:o 5499:o"},
+        {"3250+", "1000:o 2000: 3000:r 3250:o 4000:o 5000:r 6000:s"},
+        {"3250= 3300k", "1000:o 2000: 3000:r 3250:o 3300:o 4000:r 5000:s 6000:o"},
+        {"3250-", "1000:o 2000: 3000:r 5000:o 6000:o"},
+        {"2500P 2600Y 2700+ 2800- 3500S", "1000:o 2000: 4500:r 5500:o"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.presses);
+        fake.clocks.now = 0;
+        open();
+        QStringList ticks;
+        QObject::connect(window.get(), &MainWindow::presented, [&](const Outcome& outcome) {
+            if (outcome.changed & Outcome::Clock)
+                ticks << QStringLiteral("%1:%2").arg(fake.clocks.now / FakeClocks::kMs).arg(played());
+        });
+        find<QPushButton>("cmdStart")->click();
+        for (const QString& press : QString(row.presses).split(' ')) {
+            fake.clocks.runTo(press.chopped(1).toInt());
+            switch (press.back().toLatin1()) {
+            case 'm': find<QAction>("mnuSync")->trigger(); break;
+            case 'k': key(Qt::Key_Plus, Qt::KeypadModifier); break;
+            case 'P': find<QPushButton>("cmdStop")->click(); break;
+            case 'S': find<QPushButton>("cmdStart")->click(); break;
+            default: key(Qt::Key(press.back().unicode())); // Y, =, +, -: their Qt::Key codes
+            }
+        }
+        fake.clocks.runTo(6000);
+        EXPECT_EQ(ticks.join(' '), row.ticks);
+    }
 }
 
 } // namespace
