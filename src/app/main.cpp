@@ -11,6 +11,7 @@
 #include "platform/SystemRegistry.h"
 
 #include <QApplication>
+#include <QTimer>
 
 namespace {
 // KWin and Mutter keep an X11 window above the others when it asks them to, and
@@ -40,7 +41,6 @@ int main(int argc, char* argv[])
         qunsetenv("QT_QPA_PLATFORM");
     QApplication::setApplicationName(program::title);
     QApplication::setApplicationDisplayName(QString());
-    QApplication::setWindowIcon(program::icon());
     // Lets the desktop match the windows to the installed org.zorvu.Timer.desktop.
     QGuiApplication::setDesktopFileName(program::appId);
     program::locateSettingsAndSounds();
@@ -58,5 +58,8 @@ int main(int argc, char* argv[])
     if (const auto exitStatus = remote.serve(command))
         return *exitStatus;
     window.show();
+    // Its five sizes are decoded and sent to the X server: after the window is
+    // shown, not before.
+    QTimer::singleShot(0, [] { QApplication::setWindowIcon(program::icon()); });
     return app.exec();
 }
