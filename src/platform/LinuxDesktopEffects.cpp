@@ -168,6 +168,11 @@ bool LinuxDesktopEffects::enableScreenSaver(bool enable)
         return screenSaverAccepted_;
     screenSaverEnabled_ = enable;
     const bool x11 = suspendX11(!enable);
+    // Allowing it while the bus holds nothing would only ask the bus whether it
+    // could have held it, which the X server has answered: the first settings
+    // load at start-up does not wait for the bus.
+    if (enable && x11 && !inhibitCookie_ && portalRequest_.isEmpty())
+        return screenSaverAccepted_ = true;
     const bool dbus = inhibitDBus(!enable);
     screenSaverAccepted_ = x11 || dbus;
     return screenSaverAccepted_;
