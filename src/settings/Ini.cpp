@@ -4,11 +4,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -356,30 +357,82 @@ void setLine(std::vector<Line>& lines, const QByteArray& section, const QByteArr
     }
 }
 
-// A save that was killed before its rename leaves its temporary file
-// ("times.ini.XXXXXX") behind. Every save holds a lock on its own temporary
-// file while it writes, so one that nobody holds is a leftover and goes.
+// The temporary file of a save: "times.ini.saving-XXXXXX".
+const char kSaving[] = ".saving-";
+constexpr int kRandomChars = 6;
+
+// A save that was killed before its rename leaves its temporary file behind.
+// Every save holds a lock on its own temporary file while it writes, so one that
+// nobody holds is a leftover and goes.
 void removeLeftovers(const QString& fileName, int ownHandle)
 {
     const QFileInfo info(fileName);
-    const QString prefix = info.fileName() + QLatin1Char('.');
+    const QString prefix = info.fileName() + QLatin1String(kSaving);
     struct stat own {};
     if (fstat(ownHandle, &own) != 0)
         return;
     const QDir dir = info.absoluteDir();
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
+        if (name.size() != prefix.size() + kRandomChars || !name.startsWith(prefix))
             continue;
-        const QString path = dir.filePath(name);
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        const QByteArray path = QFile::encodeName(dir.filePath(name));
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)
             continue;
         struct stat other {};
         const bool mine = fstat(fd, &other) == 0 && other.st_ino == own.st_ino && other.st_dev == own.st_dev;
         if (!mine && flock(fd, LOCK_EX | LOCK_NB) == 0)
-            ::unlink(QFile::encodeName(path).constData());
+            ::unlink(path.constData());
         ::close(fd);
     }
+}
+
+// Replaces the file with contents in one step: they go to a temporary file beside
+// it, which then takes the file's name (rename). A save cut short at any moment
+// leaves the old file or the new one. The old file's permissions stay, and a
+// symbolic link stays one: its target is replaced.
+bool replaceFile(const QString& name, const QByteArray& contents, QString* why)
+{
+    const QString fileName = QFileInfo(name).isSymLink() ? QFileInfo(name).symLinkTarget() : name;
+    const QByteArray target = QFile::encodeName(fileName);
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray temp;
+    int fd = -1;
+    for (int tries = 0; fd < 0 && tries < 100; ++tries) {
+        temp = target + kSaving;
+        for (int i = 0; i < kRandomChars; ++i)
+            temp += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        *why = qt_error_string(errno);
+        return false;
+    }
+    flock(fd, LOCK_EX | LOCK_NB);
+    removeLeftovers(fileName, fd);
+    int error = 0;
+    struct stat old {};
+    if (::stat(target.constData(), &old) == 0 && fchmod(fd, old.st_mode & 07777) != 0)
+        error = errno;
+    for (qsizetype done = 0; !error && done < contents.size();) {
+        const ssize_t n = ::write(fd, contents.constData() + done, size_t(contents.size() - done));
+        if (n < 0 && errno != EINTR)
+            error = errno;
+        done += std::max<ssize_t>(n, 0);
+    }
+    if (!error && fdatasync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && !error)
+        error = errno;
+    if (!error && ::rename(temp.constData(), target.constData()) != 0)
+        error = errno;
+    if (!error)
+        return true;
+    ::unlink(temp.constData());
+    *why = qt_error_string(error);
+    return false;
 }
 
 bool hasAny(const QString& text, QLatin1StringView chars)
@@ -471,22 +524,6 @@ bool WriteIni(const QString& section, const QList<std::pair<QString, QString>>& 
     else
         out += text;
 
-    // Unbuffered: a short write must show here. A buffered one fails only in the
-    // flush inside commit(), which QSaveFile does not check, and would commit a
-    // cut file.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(file.errorString());
-    flock(file.handle(), LOCK_EX | LOCK_NB);
-    removeLeftovers(fileName, file.handle());
-    // A short write sets no error; writing the rest does, and names the reason.
-    for (qsizetype done = 0; done < out.size();) {
-        const qint64 n = file.write(out.constData() + done, out.size() - done);
-        if (n <= 0)
-            return fail(file.errorString());
-        done += n;
-    }
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
+    QString why;
+    return replaceFile(fileName, out, &why) || fail(why);
 }

@@ -81,11 +81,12 @@ TEST(Ini, WritesInTheFilesOwnEncodingAndReadsBackWhatItWrote)
         QTemporaryDir dir;
         const QString file = dir.filePath("times.ini");
         put(file, c.before);
-        put(file + ".Ab12cd", "left over by a killed save");
+        put(file + ".saving-Ab12cd", "left over by a killed save");
+        put(file + ".backup", "the user's");
         EXPECT_TRUE(WriteIni("s", "k", c.value, file));
         EXPECT_EQ(slurp(file), c.after) << c.before.toStdString();
         EXPECT_EQ(ReadIni("s", "k", file), c.value);
-        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"times.ini"});
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"times.ini", "times.ini.backup"}));
     }
 }
 
