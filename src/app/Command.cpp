@@ -105,10 +105,12 @@ QString usage()
                                   "Without a command, starts the timer or brings its window forward.\n"
                                   "A command goes to the running timer, which starts first if need be.\n\n");
     for (const Option& option : kOptions) {
+        // "=N  what it does": the value's name goes with the option's.
         const QString help = QString::fromUtf8(option.help);
-        text += help.startsWith(QLatin1Char('='))
-                    ? QStringLiteral("  --%1%2\n").arg(QLatin1String(option.name), help)
-                    : QStringLiteral("  --%1  %2\n").arg(QLatin1String(option.name), help);
+        const qsizetype split = help.startsWith(QLatin1Char('=')) ? help.indexOf(QLatin1String("  ")) : 0;
+        text += QStringLiteral("  %1%2\n")
+                    .arg(QLatin1String("--") + QLatin1String(option.name) + help.left(split), -30)
+                    .arg(help.mid(split).trimmed());
     }
     return text;
 }
