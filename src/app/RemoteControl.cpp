@@ -154,9 +154,10 @@ void RemoteControl::run(const cli::Command& command)
         window_.command([value](Match& m) { return m.chooseSpecial(GameModeTimers::Choice(value)); });
         break;
     case Verb::Sync:
+        window_.mnuSync_Click(); // the window knows how long ago its last tick was
+        break;
     case Verb::Nudge:
-        if (calledFromDBus())
-            sendErrorReply(QDBusError::NotSupported, QStringLiteral("not yet"));
+        value > 0 ? window_.mnuNudgeForward_Click() : window_.mnuNudgeBack_Click();
         break;
     case Verb::Status:
     case Verb::Help:

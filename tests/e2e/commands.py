@@ -85,6 +85,14 @@ try:
     run("--reset")
     assert run("--delayed-start=1")[0] == 0
     wait_for(lambda: status()["running"], 5)
+    # A running clock: +1 is a tick at once, -1 holds the next one back a second.
+    count = lambda: sum(int(n) * f for n, f in zip(status()["clock"].split(":"), (3600, 60, 1)))
+    before = count()
+    assert run("--nudge=+1")[0] == 0 and count() - before in (1, 2)
+    assert run("--nudge=-1")[0] == 0
+    held = count()
+    time.sleep(0.5)
+    assert count() == held and run("--sync") == (0, "", "")
 
     # Two shortcut presses at once with no timer running: one timer, toggled twice.
     timers.pop().terminate()
