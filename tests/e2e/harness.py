@@ -191,12 +191,16 @@ class Keyboard:
         if not self.display:
             raise RuntimeError("cannot open display " + display)
 
-    def press(self, key):
-        code = self.x11.XKeysymToKeycode(self.display, self.x11.XStringToKeysym(key.encode()))
-        self.xtst.XTestFakeKeyEvent(self.display, code, 1, 0)
+    def press(self, key, held=()):
+        """Presses the key (a keysym name) while the keys held (e.g. Control_L) are down."""
+        codes = [self.x11.XKeysymToKeycode(self.display, self.x11.XStringToKeysym(k.encode()))
+                 for k in [*held, key]]
+        for code in codes:
+            self.xtst.XTestFakeKeyEvent(self.display, code, 1, 0)
         self.x11.XSync(self.display, 0)
         taken = time.monotonic()
-        self.xtst.XTestFakeKeyEvent(self.display, code, 0, 0)
+        for code in reversed(codes):
+            self.xtst.XTestFakeKeyEvent(self.display, code, 0, 0)
         self.x11.XSync(self.display, 0)
         return taken
 
