@@ -7,14 +7,18 @@
 #include "gui/Layout.h"
 #include "platform/DesktopEffects.h"
 #include "platform/Dialogs.h"
+#include "platform/GlobalShortcuts.h"
 #include "platform/Platform.h"
 #include "platform/ProgramInfo.h"
 #include "platform/SoundPlayer.h"
 #include "settings/Convert.h"
+#include "settings/Ini.h"
+#include "settings/Keys.h"
 #include "timer/TimeFormat.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -22,6 +26,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <utility>
 
 namespace {
 
@@ -42,6 +47,12 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     buildMenus();
     connect(&tmrGameTimer, &DeadlineTimer::timeout, this, &MainWindow::tmrGameTimer_Timer);
     connect(&tmrDelayedStart, &DeadlineTimer::timeout, this, &MainWindow::tmrDelayedStart_Timer);
+    GlobalShortcuts& shortcuts = platform_.shortcuts;
+    connect(&shortcuts, &GlobalShortcuts::activated, this, &MainWindow::globalShortcut_Activated);
+    connect(&shortcuts, &GlobalShortcuts::enabled, this,
+            [this](const QString& note) { globalShortcuts_Answered(true, note); });
+    connect(&shortcuts, &GlobalShortcuts::failed, this,
+            [this](const QString& why) { globalShortcuts_Answered(false, why); });
     Form_Load();
 }
 
@@ -147,6 +158,10 @@ void MainWindow::buildMenus()
     QAction* soundOutput = file->addAction(QStringLiteral("&Sound Output…"));
     soundOutput->setObjectName(QStringLiteral("mnuSoundOutput"));
     connect(soundOutput, &QAction::triggered, this, &MainWindow::mnuSoundOutput_Click);
+    mnuGlobalShortcuts_ = file->addAction(QStringLiteral("&Global Shortcuts"));
+    mnuGlobalShortcuts_->setObjectName(QStringLiteral("mnuGlobalShortcuts"));
+    mnuGlobalShortcuts_->setCheckable(true);
+    connect(mnuGlobalShortcuts_, &QAction::triggered, this, &MainWindow::mnuGlobalShortcuts_Click);
     QAction* exit = file->addAction(QStringLiteral("&Exit"));
     exit->setObjectName(QStringLiteral("mnuExit"));
     connect(exit, &QAction::triggered, this, &MainWindow::mnuExit_Click);
@@ -185,6 +200,8 @@ void MainWindow::buildMenus()
 void MainWindow::Form_Load()
 {
     present(match_.load(platform_.desktop.soundOutputCount() > 0));
+    if (match_.settings.bGlobalShortcuts)
+        platform_.shortcuts.enable();
     // Key preview: the window sees every key first, whichever of its controls has the focus.
     if (!keyPreview_) {
         qApp->installEventFilter(this);
@@ -312,8 +329,11 @@ void MainWindow::tmrDelayedStart_Timer()
 
 bool MainWindow::Form_KeyDown(int keyCode)
 {
-    if (match_.settings.bDisableHotkeys)
-        return false;
+    return !match_.settings.bDisableHotkeys && hotkey(keyCode);
+}
+
+bool MainWindow::hotkey(int keyCode)
+{
     switch (keyCode) {
     case Qt::Key_S:
         present(match_.toggle());
@@ -340,6 +360,68 @@ bool MainWindow::Form_KeyDown(int keyCode)
     default:
         return false;
     }
+}
+
+// ---------------------------------------------------------------- global shortcuts
+
+void MainWindow::globalShortcut_Activated(ShortcutAction action)
+{
+    switch (action) {
+    case ShortcutAction::Toggle:
+        hotkey(Qt::Key_S);
+        break;
+    case ShortcutAction::Reset:
+        hotkey(Qt::Key_R);
+        break;
+    case ShortcutAction::Sync:
+        hotkey(Qt::Key_Y);
+        break;
+    case ShortcutAction::NudgeForward:
+        hotkey(Qt::Key_Plus);
+        break;
+    case ShortcutAction::NudgeBack:
+        hotkey(Qt::Key_Minus);
+        break;
+    }
+}
+
+void MainWindow::mnuGlobalShortcuts_Click(bool checked)
+{
+    // The item shows what is in force: it is checked once the desktop has said yes.
+    mnuGlobalShortcuts_->setChecked(false);
+    if (checked) {
+        shortcutsAskedByUser_ = true;
+        platform_.shortcuts.enable();
+        return;
+    }
+    platform_.shortcuts.disable();
+    globalShortcuts_Answered(false, {});
+}
+
+void MainWindow::globalShortcuts_Answered(bool on, const QString& note)
+{
+    mnuGlobalShortcuts_->setChecked(on);
+    const bool asked = std::exchange(shortcutsAskedByUser_, false);
+    const bool refused = !on && !note.isEmpty();
+    if (!note.isEmpty() && asked)
+        platform_.dialogs.messageBox(
+            this, refused ? QStringLiteral("Global shortcuts cannot be turned on.\n\n") + note : note,
+            program::title);
+    else if (!note.isEmpty())
+        qWarning("Global shortcuts: %s", qPrintable(note));
+    // A refusal leaves the setting as it is: at start-up, the desktop may offer
+    // them next time.
+    if (refused || match_.settings.bGlobalShortcuts == on)
+        return;
+    match_.settings.bGlobalShortcuts = on;
+    const QString file = program::iniPath();
+    QString error;
+    if (!WriteIni(keys::settingsSection, keys::globalShortcuts, QString::number(int(on)), file,
+                  &error))
+        platform_.dialogs.messageBox(this,
+                                     QStringLiteral("The setting could not be saved to %1:\n%2")
+                                         .arg(QDir::toNativeSeparators(file), error),
+                                     program::title);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

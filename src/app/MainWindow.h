@@ -11,6 +11,7 @@ class AboutBox;
 class HelpWindow;
 class OptionsDialog;
 class QAction;
+enum class ShortcutAction;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -53,6 +54,7 @@ public:
     void mnuNudgeBack_Click();
     void mnuOptions_Click();
     void mnuSoundOutput_Click();
+    void mnuGlobalShortcuts_Click(bool checked);
     void mnuHelpForm_Click();
     void mnuAbout_Click();
     void mnuExit_Click();
@@ -74,6 +76,12 @@ private:
     void buildWindow();
     void buildMenus();
     template <class W> void showOnce(QPointer<W>& window, auto create);
+    // What the hotkeys do, whether disablehotkeys is on or not: the global
+    // shortcuts, which have a switch of their own, do the same.
+    bool hotkey(int keyCode);
+    void globalShortcut_Activated(ShortcutAction action);
+    // note: a refusal's reason, or what the user should know of shortcuts that work.
+    void globalShortcuts_Answered(bool on, const QString& note);
 
     Platform& platform_;
     Match match_;
@@ -92,6 +100,9 @@ private:
     QPushButton* cmdDelayedStart_ = nullptr;
     QPushButton* cmdStop_ = nullptr;
     QPushButton* cmdReset_ = nullptr;
+
+    QAction* mnuGlobalShortcuts_ = nullptr;
+    bool shortcutsAskedByUser_ = false; // not by the setting at start-up
 
     QPointer<OptionsDialog> frmOptions_;
     QPointer<AboutBox> frmAbout_;

@@ -7,6 +7,7 @@
 #include "platform/ProgramInfo.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtSoundPlayer.h"
+#include "platform/SystemGlobalShortcuts.h"
 #include "platform/SystemLauncher.h"
 #include "platform/SystemRegistry.h"
 
@@ -51,7 +52,8 @@ int main(int argc, char* argv[])
     SystemRegistry registry;
     SystemLauncher launcher;
     SteadyTickClocks clocks;
-    Platform platform{sound, desktop, dialogs, registry, launcher, clocks};
+    SystemGlobalShortcuts shortcuts;
+    Platform platform{sound, desktop, dialogs, registry, launcher, clocks, shortcuts};
 
     MainWindow window(platform);
     RemoteControl remote(window);

@@ -35,7 +35,8 @@ public:
     virtual void disable() = 0;
 
 signals:
-    void enabled();
+    // note: what the user should know (keys another program holds); usually empty.
+    void enabled(const QString& note);
     void failed(const QString& why);
     void activated(ShortcutAction action);
 };

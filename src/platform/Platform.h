@@ -6,6 +6,7 @@ class Dialogs;
 class Registry;
 class Launcher;
 class TickClocks;
+class GlobalShortcuts;
 
 // The platform parts, made once in main() (or by a test, with fakes) and handed
 // to the windows.
@@ -16,4 +17,5 @@ struct Platform {
     Registry& registry;
     Launcher& launcher;
     TickClocks& clocks; // the clocks behind the windows' timers
+    GlobalShortcuts& shortcuts;
 };

@@ -31,7 +31,7 @@ PortalGlobalShortcuts::~PortalGlobalShortcuts() { disable(); }
 void PortalGlobalShortcuts::enable()
 {
     if (step_ == Step::On)
-        emit enabled();
+        emit enabled({});
     if (step_ != Step::Off)
         return;
     step_ = Step::Asking;
@@ -151,7 +151,7 @@ void PortalGlobalShortcuts::onResponse(uint response, const QVariantMap& results
                 {});
     } else if (step_ == Step::Binding) {
         step_ = Step::On;
-        emit enabled();
+        emit enabled({});
     }
 }
 

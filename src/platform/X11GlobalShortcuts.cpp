@@ -35,7 +35,7 @@ X11GlobalShortcuts::~X11GlobalShortcuts() { disable(); }
 void X11GlobalShortcuts::enable()
 {
     if (!grabbed_.empty()) {
-        emit enabled();
+        emit enabled({});
         return;
     }
     QString taken;
@@ -43,7 +43,6 @@ void X11GlobalShortcuts::enable()
         const KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(binding.key));
         if (code == 0)
             continue; // the keyboard has no such key
-        grabbed_.emplace_back(code, binding.action);
         // Not owner events: the press comes on the root window even when one of
         // ours has the focus. Checked: a key another client holds answers BadAccess.
         std::vector<xcb_void_cookie_t> cookies;
@@ -57,20 +56,23 @@ void X11GlobalShortcuts::enable()
                 refused = true;
                 free(error);
             }
-        if (refused) {
-            QString key = QString::fromLatin1(binding.key);
-            key[0] = key[0].toUpper();
-            taken += (taken.isEmpty() ? QString() : QStringLiteral(", ")) +
-                     QStringLiteral("Ctrl+Alt+") + key;
+        if (!refused) {
+            grabbed_.emplace_back(code, binding.action);
+            continue;
         }
+        for (uint16_t locks : lockVariants) // those that were taken before the refusal
+            xcb_ungrab_key(connection_, code, root_, shortcutModifiers | locks);
+        QString key = QString::fromLatin1(binding.key);
+        key[0] = key[0].toUpper();
+        taken += (taken.isEmpty() ? QString() : QStringLiteral(", ")) + QStringLiteral("Ctrl+Alt+") + key;
     }
-    if (!taken.isEmpty()) {
-        ungrab();
+    if (grabbed_.empty()) {
         emit failed(tr("Another program holds %1.").arg(taken));
         return;
     }
     QCoreApplication::instance()->installNativeEventFilter(this);
-    emit enabled();
+    emit enabled(taken.isEmpty() ? QString()
+                                 : tr("Another program holds %1; the other shortcuts work.").arg(taken));
 }
 
 void X11GlobalShortcuts::disable()

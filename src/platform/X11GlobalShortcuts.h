@@ -19,7 +19,8 @@ public:
     static std::unique_ptr<X11GlobalShortcuts> create(QObject* parent = nullptr);
     ~X11GlobalShortcuts() override;
 
-    // Answers at once: failed() when another program holds one of the keys.
+    // Answers at once: enabled() with the keys that are free, failed() when another
+    // program holds them all.
     void enable() override;
     void disable() override;
 

@@ -20,6 +20,8 @@ inline const QString notifyOvershield = QStringLiteral("notifyovershield");
 // The sound output, written by File > Sound Output.
 inline const QString outputDevice = QStringLiteral("outputdevice");
 inline const QString volume = QStringLiteral("volume");
+// Set by File > Global Shortcuts.
+inline const QString globalShortcuts = QStringLiteral("globalshortcuts");
 } // namespace keys
 
 // A value of the settings section of times.ini beside the program. The file name is

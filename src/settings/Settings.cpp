@@ -28,4 +28,5 @@ void Settings::read(const QString& iniFile)
     whole(iNotifyOvershield, keys::notifyOvershield);
     sOutputDevice = value(keys::outputDevice);
     whole(iVolume, keys::volume);
+    truth(bGlobalShortcuts, keys::globalShortcuts);
 }

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
-// The thirteen keys of the settings section, with the values a first start has.
+// The fourteen keys of the settings section, with the values a first start has.
 // read() is the one reader of the section for the match: each key is converted
 // by its rule, and a key that is missing or cannot be read keeps the value the
 // field had, except the sound file and the output device, which become empty
@@ -22,6 +22,7 @@ struct Settings {
     qint16 iNotifyOvershield = 0;      // notifyovershield, whole number
     QString sOutputDevice;             // outputdevice, text: a device id, empty for the default
     qint16 iVolume = 100;              // volume, whole number: per cent
+    bool bGlobalShortcuts = false;     // globalshortcuts, truth value
 
     void read(const QString& iniFile);
 };

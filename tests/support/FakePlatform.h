@@ -2,6 +2,7 @@
 
 #include "platform/DesktopEffects.h"
 #include "platform/Dialogs.h"
+#include "platform/GlobalShortcuts.h"
 #include "platform/Launcher.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
@@ -115,6 +116,11 @@ struct FakeLauncher : Launcher {
     }
 };
 
+struct FakeShortcuts : GlobalShortcuts {
+    void enable() override { emit enabled({}); }
+    void disable() override {}
+};
+
 struct FakePlatform {
     FakeSound sound;
     FakeDesktop desktop;
@@ -122,5 +128,6 @@ struct FakePlatform {
     FakeRegistry registry;
     FakeLauncher launcher;
     FakeClocks clocks;
-    Platform platform{sound, desktop, dialogs, registry, launcher, clocks};
+    FakeShortcuts shortcuts;
+    Platform platform{sound, desktop, dialogs, registry, launcher, clocks, shortcuts};
 };
