@@ -124,6 +124,12 @@ std::optional<int> RemoteControl::serve(const cli::Command& command)
 void RemoteControl::run(const cli::Command& command)
 {
     using cli::Verb;
+    static const std::pair<Verb, Outcome (Match::*)()> kButtons[] = {
+        {Verb::Start, &Match::start}, {Verb::Stop, &Match::stop},
+        {Verb::Reset, &Match::reset}, {Verb::Toggle, &Match::toggle}};
+    for (const auto& [verb, button] : kButtons)
+        if (verb == command.verb)
+            return window_.command([button](Match& m) { return (m.*button)(); });
     const int value = command.value;
     switch (command.verb) {
     case Verb::Show:
@@ -131,18 +137,6 @@ void RemoteControl::run(const cli::Command& command)
         window_.show();
         window_.raise();
         window_.activateWindow();
-        break;
-    case Verb::Start:
-        window_.command([](Match& m) { return m.start(); });
-        break;
-    case Verb::Stop:
-        window_.command([](Match& m) { return m.stop(); });
-        break;
-    case Verb::Reset:
-        window_.command([](Match& m) { return m.reset(); });
-        break;
-    case Verb::Toggle:
-        window_.command([](Match& m) { return m.toggle(); });
         break;
     case Verb::DelayedStart:
         window_.command([value](Match& m) { return m.delayedStart(qint16(value)); });
@@ -159,8 +153,7 @@ void RemoteControl::run(const cli::Command& command)
     case Verb::Nudge:
         value > 0 ? window_.mnuNudgeForward_Click() : window_.mnuNudgeBack_Click();
         break;
-    case Verb::Status:
-    case Verb::Help:
+    default: // the buttons above; --status and --help are answered where they are read
         break;
     }
 }
