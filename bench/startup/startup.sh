@@ -27,7 +27,8 @@ set -a
 # shellcheck source=/dev/null
 . "$(cat "$pointer")/env"
 set +a
-unset SINK
+# No session manager here: set but empty, Qt tries one anyway and complains.
+unset SINK SESSION_MANAGER
 
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" </dev/null >/dev/null 2>&1 &
 xvfb=$!

@@ -26,6 +26,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <utility>
 
 namespace {
@@ -199,7 +200,10 @@ void MainWindow::buildMenus()
 
 void MainWindow::Form_Load()
 {
-    present(match_.load(platform_.desktop.soundOutputCount() > 0));
+    // The sound-device check waits until the window is shown, unless a sound is
+    // due before then.
+    present(match_.load([this] { return platform_.desktop.soundOutputCount() > 0; }));
+    QTimer::singleShot(0, this, [this] { match_.checkSoundDevice(); });
     if (match_.settings.bGlobalShortcuts)
         platform_.shortcuts.enable();
     // Key preview: the window sees every key first, whichever of its controls has the focus.

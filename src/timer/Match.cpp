@@ -3,6 +3,8 @@
 #include "platform/ProgramInfo.h"
 #include "timer/Notification.h"
 
+#include <utility>
+
 namespace {
 
 constexpr qint16 kLargestHour = 32767;
@@ -26,6 +28,13 @@ Outcome& Outcome::operator+=(const Outcome& other)
 
 Outcome Match::load(bool soundDevice)
 {
+    Outcome out = load([soundDevice] { return soundDevice; });
+    checkSoundDevice();
+    return out;
+}
+
+Outcome Match::load(std::function<bool()> soundDeviceCheck)
+{
     iHours = 0;
     iMinutes = 0;
     iSeconds = 0;
@@ -35,7 +44,7 @@ Outcome Match::load(bool soundDevice)
     Outcome out = chooseMap(0);
     settings.iNotificationTime = 15;
     iCurrentMap = 0;
-    bSoundDevice = soundDevice;
+    soundDeviceCheck_ = std::move(soundDeviceCheck);
     out += LoadNewSettings();
     special.reset();
     bSniperDue = bRocketDue = bCamoDue = bOvershieldDue = false;
@@ -94,8 +103,15 @@ void Match::Countdown(Outcome& out)
     PlaySounds(out);
 }
 
+void Match::checkSoundDevice()
+{
+    if (soundDeviceCheck_)
+        bSoundDevice = std::exchange(soundDeviceCheck_, nullptr)();
+}
+
 void Match::PlaySounds(Outcome& out)
 {
+    checkSoundDevice();
     if (!bSoundDevice)
         return;
     if (const QString notice = special.notice(specialChoice); !notice.isEmpty())

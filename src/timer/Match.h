@@ -5,6 +5,7 @@
 #include "timer/RespawnTable.h"
 
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 // What a command of the match changed, for a view to show, and the sound files
@@ -64,6 +65,11 @@ public:
     // --- commands ---
     // The start-up sequence; soundDevice: the system has a sound output.
     Outcome load(bool soundDevice);
+    // The same, with the sound-device check made when a sound is first due or
+    // checkSoundDevice() is called, whichever comes first: the check connects to
+    // the sound server, which the window's first show need not wait for.
+    Outcome load(std::function<bool()> soundDeviceCheck);
+    void checkSoundDevice();
     Outcome start();
     Outcome stop();
     Outcome reset();
@@ -95,4 +101,7 @@ public:
     void Countdown(Outcome& out);
     void PlaySounds(Outcome& out);
     void RecalcTimes(Outcome& out);
+
+private:
+    std::function<bool()> soundDeviceCheck_; // fills bSoundDevice when made
 };
