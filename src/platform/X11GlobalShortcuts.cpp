@@ -90,22 +90,33 @@ void X11GlobalShortcuts::ungrab()
             xcb_ungrab_key(connection_, code, root_, shortcutModifiers | locks);
     xcb_flush(connection_);
     grabbed_.clear();
+    down_.clear();
+    released_.clear();
 }
 
 bool X11GlobalShortcuts::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
 {
     if (eventType != "xcb_generic_event_t")
         return false;
-    const auto* event = static_cast<xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7f) != XCB_KEY_PRESS)
+    const uint8_t type = static_cast<xcb_generic_event_t*>(message)->response_type & 0x7f;
+    if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
         return false;
-    const auto* press = static_cast<xcb_key_press_event_t*>(message);
-    if (press->event != root_)
+    const auto* key = static_cast<xcb_key_press_event_t*>(message); // a release looks the same
+    if (key->event != root_)
         return false;
-    for (const auto& [code, action] : grabbed_)
-        if (press->detail == code) {
+    for (const auto& [code, action] : grabbed_) {
+        if (key->detail != code)
+            continue;
+        // A key held down repeats: as a release and a press of the same moment,
+        // or (where a client asked for that) as presses alone. One press is one action.
+        if (type == XCB_KEY_RELEASE) {
+            down_.erase(code);
+            released_[code] = key->time;
+        } else if (down_.insert(code).second &&
+                   !(released_.count(code) && released_[code] == key->time)) {
             emit activated(action);
-            return true;
         }
+        return true;
+    }
     return false;
 }

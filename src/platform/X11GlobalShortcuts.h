@@ -3,7 +3,9 @@
 #include "platform/GlobalShortcuts.h"
 
 #include <QAbstractNativeEventFilter>
+#include <map>
 #include <memory>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -34,4 +36,6 @@ private:
     xcb_connection_t* connection_;
     unsigned root_;
     std::vector<std::pair<unsigned char, ShortcutAction>> grabbed_; // key code, action
+    std::set<unsigned char> down_;                  // grabbed keys held down
+    std::map<unsigned char, unsigned> released_; // key code, X time of its last release
 };
