@@ -11,7 +11,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
+import types
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 import harness  # noqa: E402
@@ -30,20 +30,17 @@ session = dict(harness.load_session(sys.argv[1]), HOME=os.path.join(root, "home"
 for env in (session, os.environ):
     env.pop("XDG_CONFIG_HOME", None)
 saved = os.path.join(root, "home", ".config", "zorvu-timer", "times.ini")
-with harness.recording(session) as recorder:
-    program = harness.Program(os.path.join(root, "usr", "bin"), session,
-                              os.path.join(root, "program.log"))
-    try:
-        with open(saved) as f:
-            first = f.read()
-        pressed = program.keyboard.press("s")
-        time.sleep(pressed + 3.9 - time.monotonic())
-        program.keyboard.press("s")
-        # Options: a new lead time, then OK, six fields back from the time box.
-        program._xdotool("key", "ctrl+o", "sleep", "1", "key", "ctrl+a", "7",
-                         *["shift+Tab"] * 6, "space", "sleep", "1")
-    finally:
-        program.stop()
+folder = types.SimpleNamespace(path=os.path.join(root, "usr", "bin"), tmp=root)
+_, _, recorder = harness.run_clock(folder, session, 3, 1)
+with open(saved) as f:
+    first = f.read()
+program = harness.Program(folder.path, session, os.path.join(root, "options.log"))
+try:
+    # Options: a new lead time, then OK, six fields back from the time box.
+    program._xdotool("key", "ctrl+o", "sleep", "1", "key", "ctrl+a", "7",
+                     *["shift+Tab"] * 6, "space", "sleep", "1")
+finally:
+    program.stop()
 heard = [s["name"] for s in harness.sounds_heard(recorder.samples, {"s": 1200, "alert": 880})]
 with open(saved) as f:
     lead = [line for line in f.read().splitlines() if line.startswith("time=")]

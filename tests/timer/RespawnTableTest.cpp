@@ -16,8 +16,6 @@ Table filled(qint16 value)
     return t;
 }
 
-} // namespace
-
 // Each entry read by its map section and key; one that is missing or cannot be read
 // keeps its countdown; the periods follow the countdowns.
 TEST(RespawnTable, LoadKeepsWhatItCannotRead)
@@ -37,42 +35,28 @@ TEST(RespawnTable, LoadKeepsWhatItCannotRead)
     EXPECT_EQ(base, want);
 }
 
-TEST(RespawnTable, PalAddsTenOnceForWhatTheFileHolds)
+// Ten more on each entry, but none on an absent item or past the 16-bit range.
+TEST(RespawnTable, PalStaysIn16Bits)
 {
-    TempProgramFolder dir;
-    ASSERT_TRUE(dir.writeIni("[0]\nsniper=30\nrocket=999\novershield=32757\n[1]\nsniper=32758\n"));
-    Table times{}, base{};
-    // Each load is a reload from the file followed by the PAL adjustment. An
-    // entry the file lacks keeps its countdown, so it grows by 10 at each load.
-    for (qint16 load = 1; load <= 3; ++load) {
-        respawn::loadTimes(times, base, dir.iniPath());
-        respawn::applyBoxType(times);
-        const qint16 missing = qint16(10 * load);
-        EXPECT_EQ(times[0], (Column{40, 999, missing, 32767})) << "load " << load;
-        EXPECT_EQ(base[0], (Column{30, 999, qint16(missing - 10), 32757})) << "load " << load;
-        EXPECT_EQ(times[1], (Column{32758, missing, missing, missing})) << "load " << load;
-    }
+    Table times = filled(999);
+    times[12] = {-5, 32757, 32758, 999};
+    respawn::applyBoxType(times);
+    EXPECT_EQ(times[12], (Column{5, 32757 + 10, 32758, 999}));
 }
 
+// Only the given map counts; an absent item and an entry at 0 stand still; what
+// reached 0 gets its period back.
 TEST(RespawnTable, CountDownAndReloadOnlyTheGivenMap)
 {
-    const struct {
-        int map;
-        Column times, base, counted, reloaded;
-    } cases[] = {
-        {4, {999, 5, 1, 0}, {999, 50, 1, 40}, {999, 4, 0, 0}, {999, 4, 1, 40}},
-        {6, {-3, 0, 2, 999}, {10, 0, 20, 999}, {-3, 0, 1, 999}, {-3, 0, 1, 999}},
-    };
-    for (const auto& c : cases) {
-        // The other maps stand at 1: touched, they would reach 0 or be reloaded.
-        Table times = filled(1), base = filled(30);
-        times[c.map] = c.times;
-        base[c.map] = c.base;
-        respawn::countDown(times, c.map);
-        EXPECT_EQ(times[c.map], c.counted) << "map " << c.map;
-        respawn::reloadExpired(times, base, c.map);
-        EXPECT_EQ(times[c.map], c.reloaded) << "map " << c.map;
-        times[c.map].fill(1);
-        EXPECT_EQ(times, filled(1)) << "map " << c.map;
-    }
+    Table times = filled(1), base = filled(30);
+    times[4] = {999, 5, 1, 0};
+    base[4] = {999, 50, 40, 20};
+    respawn::countDown(times, 4);
+    EXPECT_EQ(times[4], (Column{999, 4, 0, 0}));
+    respawn::reloadExpired(times, base, 4);
+    EXPECT_EQ(times[4], (Column{999, 4, 40, 20}));
+    times[4].fill(1);
+    EXPECT_EQ(times, filled(1));
 }
+
+} // namespace
