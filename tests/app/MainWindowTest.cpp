@@ -25,7 +25,6 @@ const QByteArray kIni = QByteArray(kShortPeriodsIni).replace("[0]", "alwaysontop
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dir.writeIni(kIni)); }
-    void TearDown() override { window.reset(); }
 
     MainWindow& open()
     {
@@ -118,7 +117,7 @@ TEST_F(MainWindowTest, ControlsAndKeysDriveTheMatch)
         EXPECT_EQ(shown(), step.shown);
         EXPECT_EQ(played(), step.sounds);
     }
-    EXPECT_EQ(fake.dialogs.inputs.size(), 3);
+    EXPECT_EQ(fake.dialogs.inputs, 3);
     EXPECT_TRUE(find<QRadioButton>("optSpecialTimer_0")->isChecked());
     EXPECT_EQ(window->match().specialChoice, GameModeTimers::Koth);
     // Two loads at start-up and one for each Reset, each applying the settings' effects.
@@ -134,7 +133,7 @@ TEST_F(MainWindowTest, WithHotkeysOffOrNoSoundOutput)
     key(Qt::Key_S);
     key(Qt::Key_D);
     EXPECT_FALSE(w.match().bClockRunning);
-    EXPECT_TRUE(fake.dialogs.inputs.isEmpty());
+    EXPECT_EQ(fake.dialogs.inputs, 0);
     find<QPushButton>("cmdStart")->click();
     for (Qt::Key k : {Qt::Key_R, Qt::Key_Plus, Qt::Key_Minus, Qt::Key_Y})
         key(k);

@@ -46,20 +46,15 @@ struct FakeDesktop : DesktopEffects {
 };
 
 struct FakeDialogs : Dialogs {
-    struct Input {
-        QString prompt, title, defaultText;
-    };
     std::deque<QString> inputAnswers; // the empty text stands for Cancel
-    QList<Input> inputs;
+    int inputs = 0;
     QList<std::pair<QString, QString>> messages; // text, title
     std::deque<std::optional<QString>> fileAnswers;
-    QList<OpenFileRequest> fileRequests;
-    QList<QWidget*> fileOwners; // the window each browse was opened over
+    QList<std::pair<QWidget*, OpenFileRequest>> browses; // the window each was opened over
 
-    QString inputBox(QWidget*, const QString& prompt, const QString& title,
-                     const QString& defaultText) override
+    QString inputBox(QWidget*, const QString&, const QString&, const QString&) override
     {
-        inputs << Input{prompt, title, defaultText};
+        ++inputs;
         if (inputAnswers.empty())
             return {};
         QString answer = inputAnswers.front();
@@ -72,8 +67,7 @@ struct FakeDialogs : Dialogs {
     }
     std::optional<QString> openFile(QWidget* owner, const OpenFileRequest& request) override
     {
-        fileRequests << request;
-        fileOwners << owner;
+        browses << std::make_pair(owner, request);
         if (fileAnswers.empty())
             return std::nullopt;
         // Taken apart and built again: copying an empty optional makes GCC warn.
@@ -94,13 +88,9 @@ struct FakeRegistry : Registry {
     std::optional<RegistryValue> value(quint32 root, const QString& keyName,
                                        const QString& valueName) const override
     {
-        if (!keyExists(root, keyName))
+        if (!keyExists(root, keyName) || !keys.at(keyName).count(valueName))
             return std::nullopt;
-        const auto& values = keys.at(keyName);
-        auto it = values.find(valueName);
-        if (it == values.end())
-            return std::nullopt;
-        return it->second;
+        return keys.at(keyName).at(valueName);
     }
 };
 

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QList>
 #include <QString>
-#include <QStringList>
 #include <ostream>
 
 // Readable failure messages for Qt values.
@@ -11,10 +9,3 @@ inline void PrintTo(const QString& s, std::ostream* os)
     *os << '"' << s.toStdString() << '"';
 }
 
-inline void PrintTo(const QStringList& list, std::ostream* os)
-{
-    *os << '[';
-    for (qsizetype i = 0; i < list.size(); ++i)
-        *os << (i ? ", " : "") << '"' << list[i].toStdString() << '"';
-    *os << ']';
-}

@@ -23,7 +23,6 @@ public:
     TempProgramFolder(const TempProgramFolder&) = delete;
     TempProgramFolder& operator=(const TempProgramFolder&) = delete;
 
-    bool isValid() const { return dir_.isValid(); }
     QString path() const { return dir_.path(); }
     QString filePath(const QString& name) const { return dir_.filePath(name); }
     QString iniPath() const { return filePath(QStringLiteral("times.ini")); }
