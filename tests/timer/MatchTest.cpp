@@ -83,7 +83,6 @@ TEST(MatchTest, Scripts)
         {"S t3 P S t2", "0:0:5 on 0100 -", {5, 1, 999, 3}, "2:o 4:r 7:o 8:o"},
         {"m1 c0:0:59 t60", "0:1:59 off 1111 -", {999, 999, 999, 999}, nullptr},
         {"c0:59:59 t1", "1:0:0 off 1111 -", {9, 5, 999, 3}, "1:o"},
-        {"c99:59:59 t1", "100:0:0 off 1111 -", {9, 5, 999, 3}, "1:o"},
         // At the largest time the clock stands: no pass, no countdown.
         {"c32767:59:58 t3", "32767:59:59 off 1111 -", {9, 5, 999, 3}, "1:o"},
         // Reset stops and clears; its two passes see the old countdowns; Delayed Start stays off.
