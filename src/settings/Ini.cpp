@@ -364,13 +364,10 @@ constexpr int kRandomChars = 6;
 // A save that was killed before its rename leaves its temporary file behind.
 // Every save holds a lock on its own temporary file while it writes, so one that
 // nobody holds is a leftover and goes.
-void removeLeftovers(const QString& fileName, int ownHandle)
+void removeLeftovers(const QString& fileName)
 {
     const QFileInfo info(fileName);
     const QString prefix = info.fileName() + QLatin1String(kSaving);
-    struct stat own {};
-    if (fstat(ownHandle, &own) != 0)
-        return;
     const QDir dir = info.absoluteDir();
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
         if (name.size() != prefix.size() + kRandomChars || !name.startsWith(prefix))
@@ -379,9 +376,7 @@ void removeLeftovers(const QString& fileName, int ownHandle)
         const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)
             continue;
-        struct stat other {};
-        const bool mine = fstat(fd, &other) == 0 && other.st_ino == own.st_ino && other.st_dev == own.st_dev;
-        if (!mine && flock(fd, LOCK_EX | LOCK_NB) == 0)
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0)
             ::unlink(path.constData());
         ::close(fd);
     }
@@ -395,6 +390,9 @@ bool replaceFile(const QString& name, const QByteArray& contents, QString* why)
 {
     const QString fileName = QFileInfo(name).isSymLink() ? QFileInfo(name).symLinkTarget() : name;
     const QByteArray target = QFile::encodeName(fileName);
+    // Before this save's own temporary file is made: killed in between, a save
+    // leaves one temporary file at most.
+    removeLeftovers(fileName);
     static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     QByteArray temp;
     int fd = -1;
@@ -411,7 +409,6 @@ bool replaceFile(const QString& name, const QByteArray& contents, QString* why)
         return false;
     }
     flock(fd, LOCK_EX | LOCK_NB);
-    removeLeftovers(fileName, fd);
     int error = 0;
     struct stat old {};
     if (::stat(target.constData(), &old) == 0 && fchmod(fd, old.st_mode & 07777) != 0)
