@@ -22,8 +22,6 @@ PortalGlobalShortcuts::PortalGlobalShortcuts(const QDBusConnection& bus, QObject
 {
     qDBusRegisterMetaType<PortalShortcuts::value_type>();
     qDBusRegisterMetaType<PortalShortcuts>();
-    bus_.connect(portalService, portalPath, shortcutsInterface, QStringLiteral("Activated"), this,
-                 SLOT(onActivated(QDBusMessage)));
 }
 
 PortalGlobalShortcuts::~PortalGlobalShortcuts() { disable(); }
@@ -35,6 +33,10 @@ void PortalGlobalShortcuts::enable()
     if (step_ != Step::Off)
         return;
     step_ = Step::Asking;
+    // Subscribed on first use, not at construction: start-up need not wait for the bus.
+    if (!subscribed_)
+        subscribed_ = bus_.connect(portalService, portalPath, shortcutsInterface,
+                                   QStringLiteral("Activated"), this, SLOT(onActivated(QDBusMessage)));
     // A portal that offers global shortcuts has the interface's version property.
     QDBusMessage get = QDBusMessage::createMethodCall(
         portalService, portalPath, QStringLiteral("org.freedesktop.DBus.Properties"),

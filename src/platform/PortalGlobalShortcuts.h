@@ -42,4 +42,5 @@ private:
     QString request_; // the Request whose Response is awaited
     QString session_;
     int serial_ = 0;
+    bool subscribed_ = false; // to the Activated signal
 };
