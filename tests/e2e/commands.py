@@ -56,7 +56,6 @@ def bad_input_changes_nothing():
 try:
     assert run("--status") == (3, "not running", "")
     bad_input_changes_nothing()
-    assert status() == "not running"
 
     # No timer runs: the command starts one, which then applies it.
     start("--map=bLOOD gULCH")

@@ -18,25 +18,21 @@ import harness  # noqa: E402
 def main(pointer, staged):
     folder = harness.ProgramFolder(staged)
     folder.write_ini(harness.times_ini([30] * 4).replace("[settings]", "[settings]\nglobalshortcuts=1"))
-    log = os.path.join(folder.tmp, "program.log")
-    program = harness.Program(folder.path, harness.load_session(pointer), log)
+    program = harness.Program(folder, harness.load_session(pointer))
     other = subprocess.Popen(["xmessage", "-title", "other", "another program"], env=program.env)
     try:
-        window = program._xdotool("search", "--sync", "--onlyvisible", "--name", "^other$").split()[0]
-        program._xdotool("windowactivate", "--sync", window)
-        program.keyboard.press("s", held=["Control_L", "Alt_L"])
+        window = program.xdotool("search", "--sync", "--onlyvisible", "--name", "^other$").split()[0]
+        program.xdotool("windowactivate", "--sync", window)
+        program.press("s", held=["Control_L", "Alt_L"])
         time.sleep(0.5)
-        focused = program._xdotool("getactivewindow").strip()
+        focused = program.xdotool("getactivewindow").strip()
         status = subprocess.run([os.path.join(folder.path, "zorvu-timer"), "--status"], env=program.env,
                                 stdout=subprocess.PIPE, text=True, timeout=10).stdout
     finally:
         other.kill()
         program.stop()
-    print("focused %s (other %s); status %s; in %s" % (focused, window, status.strip(), folder.tmp))
-    if focused != window or '"running":true' not in status:
-        return 1
-    folder.remove()
-    return 0
+    print("focused %s (other %s); status %s" % (focused, window, status.strip()))
+    return harness.finish(folder, [] if focused == window and '"running":true' in status else ["not started"])
 
 
 if __name__ == "__main__":

@@ -57,42 +57,22 @@ SCENARIOS = {
 def expected_sounds(sc, ticks):
     """[(tick, file)] for a clock started from fresh countdowns."""
     periods, lead, notify = sc["periods"], sc["lead"], sc["notify"]
-    countdown = list(periods)
-    out = []
+    countdown, out = list(periods), []
     for tick in range(1, ticks + 1):
-        due = [countdown[k] in (lead + 1, 1) for k in range(4)]
-        respawn = any(countdown[k] == 1 and notify[k] == 1 for k in range(4))
-        if respawn and sc["respawnsound"]:
+        if sc["respawnsound"] and any(c == 1 and n == 1 for c, n in zip(countdown, notify)):
             out.append((tick, DEFAULT))
-        else:
-            due = [due[k] and notify[k] != 0 for k in range(4)]
-            if any(due):
-                out.append((tick, "".join(LETTERS[k] for k in range(4) if due[k]) + ".wav"))
-        for k in range(4):
-            if countdown[k] != 999:
-                countdown[k] -= 1
-                if countdown[k] == 0:
-                    countdown[k] = periods[k]
+        elif due := "".join(x for x, c, n in zip(LETTERS, countdown, notify) if c in (lead + 1, 1) and n):
+            out.append((tick, due + ".wav"))
+        countdown = [c if c == 999 else (c - 1 or p) for c, p in zip(countdown, periods)]
     return out
 
 
-def tone_frequencies():
-    # 1200, 1400, ... Hz: far from each other at 10 ms frames, and from the alert.
-    freqs = {name: 1200 + 200 * i for i, name in enumerate(FILES)}
-    freqs["alert"] = harness.ALERT_HZ
-    freqs[DEFAULT] = 1200 + 200 * len(FILES)
-    return freqs
-
-
-def main():
-    pointer, staged, scenario = sys.argv[1], sys.argv[2], sys.argv[3]
-    keep = "--keep" in sys.argv
+def main(pointer, staged, scenario, *keep):
     sc = SCENARIOS[scenario]
-    session = harness.load_session(pointer)
-    freqs = tone_frequencies()
-    length = dict.fromkeys(FILES + [DEFAULT], TONE)
-    length.update(sc["long"])
-    length["alert"] = ALERT_LENGTH
+    # 1200, 1400, ... Hz: far from each other at 10 ms frames, and from the alert.
+    freqs = {name: 1200 + 200 * i for i, name in enumerate(FILES + [DEFAULT])}
+    freqs["alert"] = harness.ALERT_HZ
+    length = dict(dict.fromkeys(FILES + [DEFAULT], TONE), **sc["long"], alert=ALERT_LENGTH)
 
     folder = harness.ProgramFolder(staged)
     # The default sound is named by its full path, outside the program folder.
@@ -103,70 +83,45 @@ def main():
         if f != sc["missing"]:
             harness.write_tone(folder.sound(f), freqs[f], length[f])
     harness.write_tone(default_file, freqs[DEFAULT], length[DEFAULT])
+    expected = [(tick, "alert" if f == sc["missing"] else f) for tick, f in expected_sounds(sc, TICKS)]
 
-    expected = [(tick, "alert" if f == sc["missing"] else f)
-                for tick, f in expected_sounds(sc, TICKS)]
-
-    pressed, rc, recorder = harness.run_clock(folder, session, TICKS, max(length.values()) + 0.3)
-    samples = recorder.samples
-    heard = harness.sounds_heard(samples, freqs)
-    failures = []
-    if rc not in (0, -15):
-        failures.append("the program ended with %s" % rc)
-
+    pressed, rc, recorder = harness.run_clock(folder, harness.load_session(pointer), TICKS,
+                                              max(length.values()) + 0.3)
+    samples, heard = recorder.samples, harness.sounds_heard(recorder.samples, freqs)
+    failures = [] if rc in (0, -15) else ["the program ended with %s" % rc]
     print("%-6s %-12s %-12s %6s %6s" % ("tick", "expected", "heard", "delay", "length"))
     remaining = list(heard)
     for i, (tick, name) in enumerate(expected):
-        due = pressed + tick
-        match = None
-        for h in remaining:
-            if abs(recorder.time_of(h["onset"]) - due) <= 0.5:
-                match = h
-                break
+        match = next((h for h in remaining if abs(recorder.time_of(h["onset"]) - pressed - tick) <= 0.5), None)
         if match is None:
             print("%-6d %-12s %-12s" % (tick, name, "-"))
             failures.append("tick %d: %s not heard" % (tick, name))
             continue
         remaining.remove(match)
-        delay = recorder.time_of(match["onset"]) - due
+        delay = recorder.time_of(match["onset"]) - pressed - tick
         heard_for = (match["end"] - match["onset"]) / harness.RATE
         # Heard in full, or until the next second's sound replaced it.
-        full = length[name]
-        if i + 1 < len(expected):
-            full = min(full, expected[i + 1][0] - tick)
-        print("%-6d %-12s %-12s %+6.1f %6.0f" % (tick, name, match["name"], delay * 1000, heard_for * 1000))
-        if match["name"] != name:
-            failures.append("tick %d: heard %s, expected %s" % (tick, match["name"], name))
-        if abs(delay) > TOLERANCE:
-            failures.append("tick %d: %s came %+.0f ms from its second" % (tick, name, delay * 1000))
-        if abs(heard_for - full) > LENGTH_TOLERANCE:
-            failures.append("tick %d: %s was heard for %.0f ms, not %.0f"
-                            % (tick, name, heard_for * 1000, full * 1000))
+        full = min(length[name], expected[i + 1][0] - tick if i + 1 < len(expected) else 99)
         peak = max(map(abs, samples[match["onset"]:match["end"]])) / 32768
-        if name != "alert" and abs(peak / (0.5 * sc["gain"]) - 1) > 0.05:
-            failures.append("tick %d: %s peaked at %.4f of full scale, not %.4f"
-                            % (tick, name, peak, 0.5 * sc["gain"]))
+        print("%-6d %-12s %-12s %+6.1f %6.0f" % (tick, name, match["name"], delay * 1000, heard_for * 1000))
+        for bad, text in [(match["name"] != name, "heard %s, expected %s" % (match["name"], name)),
+                          (abs(delay) > TOLERANCE, "%s came %+.0f ms from its second" % (name, delay * 1000)),
+                          (abs(heard_for - full) > LENGTH_TOLERANCE,
+                           "%s was heard for %.0f ms, not %.0f" % (name, heard_for * 1000, full * 1000)),
+                          (name != "alert" and abs(peak / (0.5 * sc["gain"]) - 1) > 0.05,
+                           "%s peaked at %.4f of full scale, not %.4f" % (name, peak, 0.5 * sc["gain"]))]:
+            if bad:
+                failures.append("tick %d: %s" % (tick, text))
     with open(os.path.join(folder.path, "times.ini")) as f:
         if "outputdevice=%s\n" % sc["device"] not in f.read():
             failures.append("the outputdevice key was changed")
-    for h in remaining:
-        at = recorder.time_of(h["onset"]) - pressed
-        failures.append("extra sound %s at %+.3f s from S (frames %s)"
-                        % (h["name"], at, " ".join(h["labels"])))
-
+    failures += ["extra sound %s at %+.3f s from S (frames %s)"
+                 % (h["name"], recorder.time_of(h["onset"]) - pressed, " ".join(h["labels"])) for h in remaining]
     if keep or failures:
-        path = os.path.join(folder.tmp, "recording.raw")
-        with open(path, "wb") as f:
-            f.write(samples.tobytes())
-        print("kept", folder.tmp)
-    else:
-        folder.remove()
-
-    for f in failures:
-        print("FAIL:", f)
+        open(os.path.join(folder.tmp, "recording.raw"), "wb").write(samples.tobytes())
     print("%d sounds expected, %d heard" % (len(expected), len(heard)))
-    return 1 if failures else 0
+    return harness.finish(folder, failures, keep)
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(*sys.argv[1:]))

@@ -21,8 +21,7 @@ subprocess.run(["dpkg-deb", "-x", *glob.glob(os.path.join(sys.argv[2], "*.deb"))
 share = os.path.join(root, "usr", "share", "zorvu-timer")
 # Only the Sniper Rifle, every 3 s with a 1 s notice: heard at ticks 2 and 3.
 shipped = harness.times_ini([3, 999, 999, 999], lead=1, notify=(1, 0, 0, 0))
-with open(os.path.join(share, "times.ini"), "w") as f:
-    f.write(shipped)
+open(os.path.join(share, "times.ini"), "w").write(shipped)
 harness.write_tone(os.path.join(share, "sounds", "s.wav"), 1200)
 
 # A home of its own, with the configuration folder where it is when nothing says otherwise.
@@ -32,20 +31,17 @@ for env in (session, os.environ):
 saved = os.path.join(root, "home", ".config", "zorvu-timer", "times.ini")
 folder = types.SimpleNamespace(path=os.path.join(root, "usr", "bin"), tmp=root)
 _, _, recorder = harness.run_clock(folder, session, 3, 1)
-with open(saved) as f:
-    first = f.read()
-program = harness.Program(folder.path, session, os.path.join(root, "options.log"))
+first = open(saved).read()
+program = harness.Program(folder, session)
 try:
     # Options: a new lead time, then OK, six fields back from the time box.
-    program._xdotool("key", "ctrl+o", "sleep", "1", "key", "ctrl+a", "7",
+    program.xdotool("key", "ctrl+o", "sleep", "1", "key", "ctrl+a", "7",
                      *["shift+Tab"] * 6, "space", "sleep", "1")
 finally:
     program.stop()
 heard = [s["name"] for s in harness.sounds_heard(recorder.samples, {"s": 1200, "alert": 880})]
-with open(saved) as f:
-    lead = [line for line in f.read().splitlines() if line.startswith("time=")]
-with open(os.path.join(share, "times.ini")) as f:
-    untouched = f.read() == shipped
+lead = [line for line in open(saved).read().splitlines() if line.startswith("time=")]
+untouched = open(os.path.join(share, "times.ini")).read() == shipped
 print("copied:", first == shipped, "heard:", heard, "saved:", lead, "shipped untouched:", untouched)
 assert first == shipped and heard == ["s", "s"] and lead == ["time=7"] and untouched
 shutil.rmtree(root)

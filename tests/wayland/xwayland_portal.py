@@ -43,8 +43,7 @@ program = None
 try:
     for _ in range(300):  # Weston picks a free X display and says which
         time.sleep(0.1)
-        found = os.path.exists(log) and re.search(r"listening on display (:\d+)", open(log).read())
-        if found:
+        if found := os.path.exists(log) and re.search(r"listening on display (:\d+)", open(log).read()):
             break
     assert found, "no XWayland display"
     env = dict(os.environ, XDG_SESSION_TYPE="wayland", WAYLAND_DISPLAY="wayland-zorvu",
@@ -62,9 +61,7 @@ try:
                    env=env, timeout=10, check=True)
     assert next_line(portal) == "close"
 finally:
-    if program:
-        program.terminate()
-        program.wait(5)
+    program and harness.end(program)
     portal.terminate()
     folder.remove()
     os.killpg(weston.pid, signal.SIGTERM)  # Weston's group holds XWayland and its helpers
