@@ -26,7 +26,9 @@ OptionsDialog::OptionsDialog(Dialogs& dialogs, QWidget* parent) : QWidget(parent
     cmdlgBrowse_.title = QStringLiteral("Browse for sound file");
     cmdlgBrowse_.filter = QStringLiteral("Wav Files (*.wav)");
     cmdlgBrowse_.defaultSuffix = QStringLiteral("wav");
-    cmdlgBrowse_.startFolder = program::folder();
+    // The program folder when it is a portable one; an installed program's
+    // folder is /usr/bin, so there the browse starts beside the shipped sounds.
+    cmdlgBrowse_.startFolder = program::dataFolder();
 
     Form_Load();
     txtNotificationTime_->setFocus();
