@@ -3,6 +3,7 @@
 #include "about/AboutBox.h"
 #include "about/HelpWindow.h"
 #include "app/OptionsDialog.h"
+#include "app/SaveSettings.h"
 #include "app/SoundOutputDialog.h"
 #include "gui/Layout.h"
 #include "platform/DesktopEffects.h"
@@ -12,13 +13,11 @@
 #include "platform/ProgramInfo.h"
 #include "platform/SoundPlayer.h"
 #include "settings/Convert.h"
-#include "settings/Ini.h"
 #include "settings/Keys.h"
 #include "timer/TimeFormat.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -36,6 +35,17 @@ const QString kCaption = QStringLiteral("Zorvu Weapon/Powerup Respawn Timer Beta
 SoundOutput soundOutput(const Settings& settings)
 {
     return {settings.sOutputDevice.toUtf8(), settings.iVolume};
+}
+
+// A menu item that runs the routine when chosen.
+template <class Routine>
+QAction* addItem(QMenu* menu, const char* name, const QString& text, MainWindow* window,
+                 Routine routine)
+{
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QString::fromLatin1(name));
+    QObject::connect(action, &QAction::triggered, window, routine);
+    return action;
 }
 
 } // namespace
@@ -150,47 +160,32 @@ void MainWindow::buildWindow()
 
 void MainWindow::buildMenus()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("mnuFile"));
-    QAction* options = file->addAction(QStringLiteral("&Options"));
-    options->setObjectName(QStringLiteral("mnuOptions"));
-    options->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    connect(options, &QAction::triggered, this, &MainWindow::mnuOptions_Click);
-    QAction* soundOutput = file->addAction(QStringLiteral("&Sound Output…"));
-    soundOutput->setObjectName(QStringLiteral("mnuSoundOutput"));
-    connect(soundOutput, &QAction::triggered, this, &MainWindow::mnuSoundOutput_Click);
-    mnuGlobalShortcuts_ = file->addAction(QStringLiteral("&Global Shortcuts"));
-    mnuGlobalShortcuts_->setObjectName(QStringLiteral("mnuGlobalShortcuts"));
+    auto menu = [this](const char* name, const char* text) {
+        QMenu* m = menuBar()->addMenu(QString::fromLatin1(text));
+        m->setObjectName(QString::fromLatin1(name));
+        return m;
+    };
+    QMenu* file = menu("mnuFile", "&File");
+    addItem(file, "mnuOptions", QStringLiteral("&Options"), this, &MainWindow::mnuOptions_Click)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    addItem(file, "mnuSoundOutput", QStringLiteral("&Sound Output…"), this,
+            &MainWindow::mnuSoundOutput_Click);
+    mnuGlobalShortcuts_ = addItem(file, "mnuGlobalShortcuts", QStringLiteral("&Global Shortcuts"),
+                                  this, &MainWindow::mnuGlobalShortcuts_Click);
     mnuGlobalShortcuts_->setCheckable(true);
-    connect(mnuGlobalShortcuts_, &QAction::triggered, this, &MainWindow::mnuGlobalShortcuts_Click);
-    QAction* exit = file->addAction(QStringLiteral("&Exit"));
-    exit->setObjectName(QStringLiteral("mnuExit"));
-    connect(exit, &QAction::triggered, this, &MainWindow::mnuExit_Click);
+    addItem(file, "mnuExit", QStringLiteral("&Exit"), this, &MainWindow::mnuExit_Click);
 
     // The keys are handled with the other hotkeys, so the menu only names them.
-    QMenu* clock = menuBar()->addMenu(QStringLiteral("&Clock"));
-    clock->setObjectName(QStringLiteral("mnuClock"));
-    const struct {
-        const char* name;
-        const char* text;
-        void (MainWindow::*routine)();
-    } clockItems[] = {{"mnuSync", "&Sync\tY", &MainWindow::mnuSync_Click},
-                      {"mnuNudgeForward", "&+1 second\t+", &MainWindow::mnuNudgeForward_Click},
-                      {"mnuNudgeBack", "&-1 second\t-", &MainWindow::mnuNudgeBack_Click}};
-    for (const auto& item : clockItems) {
-        QAction* action = clock->addAction(QString::fromLatin1(item.text));
-        action->setObjectName(QString::fromLatin1(item.name));
-        connect(action, &QAction::triggered, this, item.routine);
-    }
+    QMenu* clock = menu("mnuClock", "&Clock");
+    addItem(clock, "mnuSync", QStringLiteral("&Sync\tY"), this, &MainWindow::mnuSync_Click);
+    addItem(clock, "mnuNudgeForward", QStringLiteral("&+1 second\t+"), this,
+            &MainWindow::mnuNudgeForward_Click);
+    addItem(clock, "mnuNudgeBack", QStringLiteral("&-1 second\t-"), this,
+            &MainWindow::mnuNudgeBack_Click);
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->setObjectName(QStringLiteral("mnuHelp"));
-    QAction* helpForm = help->addAction(QStringLiteral("&Help"));
-    helpForm->setObjectName(QStringLiteral("mnuHelpForm"));
-    connect(helpForm, &QAction::triggered, this, &MainWindow::mnuHelpForm_Click);
-    QAction* about = help->addAction(QStringLiteral("&About"));
-    about->setObjectName(QStringLiteral("mnuAbout"));
-    connect(about, &QAction::triggered, this, &MainWindow::mnuAbout_Click);
+    QMenu* help = menu("mnuHelp", "&Help");
+    addItem(help, "mnuHelpForm", QStringLiteral("&Help"), this, &MainWindow::mnuHelpForm_Click);
+    addItem(help, "mnuAbout", QStringLiteral("&About"), this, &MainWindow::mnuAbout_Click);
 
     // The window keeps the size of its client area plus the menu bar.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -418,14 +413,8 @@ void MainWindow::globalShortcuts_Answered(bool on, const QString& note)
     if (refused || match_.settings.bGlobalShortcuts == on)
         return;
     match_.settings.bGlobalShortcuts = on;
-    const QString file = program::iniPath();
-    QString error;
-    if (!WriteIni(keys::settingsSection, keys::globalShortcuts, QString::number(int(on)), file,
-                  &error))
-        platform_.dialogs.messageBox(this,
-                                     QStringLiteral("The setting could not be saved to %1:\n%2")
-                                         .arg(QDir::toNativeSeparators(file), error),
-                                     program::title);
+    saveSettings({{keys::globalShortcuts, QString::number(int(on))}}, platform_.dialogs, this,
+                 QStringLiteral("setting"));
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

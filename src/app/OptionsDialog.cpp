@@ -1,16 +1,15 @@
 #include "app/OptionsDialog.h"
 
+#include "app/SaveSettings.h"
 #include "gui/Layout.h"
 #include "gui/OptionButton.h"
 #include "gui/SettingCheckBox.h"
 #include "platform/ProgramInfo.h"
 #include "settings/Convert.h"
-#include "settings/Ini.h"
 #include "settings/Keys.h"
 #include "settings/Settings.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -174,16 +173,8 @@ bool OptionsDialog::save()
         {keys::respawnSound,
          optRespawn_[0]->isChecked() ? QStringLiteral("0") : QStringLiteral("1")},
     };
-    const QString file = program::iniPath();
-    QString why;
-    if (WriteIni(keys::settingsSection, settings, file, &why))
-        return true;
-    dialogs_.messageBox(this,
-                        QStringLiteral("The settings could not be saved to %1:\n%2\n\n"
-                                       "Your changes are still in the Options window.")
-                            .arg(QDir::toNativeSeparators(file), why),
-                        program::title);
-    return false;
+    return saveSettings(settings, dialogs_, this, QStringLiteral("settings"),
+                        QStringLiteral("\n\nYour changes are still in the Options window."));
 }
 
 void OptionsDialog::Command2_Click()

@@ -1,11 +1,9 @@
 #include "app/SoundOutputDialog.h"
 
-#include "platform/ProgramInfo.h"
-#include "settings/Ini.h"
+#include "app/SaveSettings.h"
 #include "settings/Keys.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -72,19 +70,11 @@ SoundOutput SoundOutputDialog::output() const
 void SoundOutputDialog::accept()
 {
     const SoundOutput chosen = output();
-    const QString file = program::iniPath();
-    QString why;
-    if (!WriteIni(keys::settingsSection,
-                  {{keys::outputDevice, QString::fromUtf8(chosen.device)},
-                   {keys::volume, QString::number(chosen.volume)}},
-                  file, &why)) {
-        // Closing would lose the choice without a word.
-        dialogs_.messageBox(this,
-                            tr("The sound output could not be saved to %1:\n%2")
-                                .arg(QDir::toNativeSeparators(file), why),
-                            program::title);
+    // Closing after a failed save would lose the choice without a word.
+    if (!saveSettings({{keys::outputDevice, QString::fromUtf8(chosen.device)},
+                       {keys::volume, QString::number(chosen.volume)}},
+                      dialogs_, this, QStringLiteral("sound output")))
         return;
-    }
     player_.setOutput(chosen);
     QDialog::accept();
 }
