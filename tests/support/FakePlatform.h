@@ -12,7 +12,6 @@
 
 #include <QMap>
 #include <QStringList>
-#include <deque>
 #include <map>
 #include <utility>
 
@@ -46,20 +45,17 @@ struct FakeDesktop : DesktopEffects {
 };
 
 struct FakeDialogs : Dialogs {
-    std::deque<QString> inputAnswers; // the empty text stands for Cancel
+    // Answers in order; when they run out, Cancel (the empty text for an input box).
+    QStringList inputAnswers;
+    QStringList fileAnswers;
     int inputs = 0;
     QList<std::pair<QString, QString>> messages; // text, title
-    std::deque<std::optional<QString>> fileAnswers;
     QList<std::pair<QWidget*, OpenFileRequest>> browses; // the window each was opened over
 
     QString inputBox(QWidget*, const QString&, const QString&, const QString&) override
     {
         ++inputs;
-        if (inputAnswers.empty())
-            return {};
-        QString answer = inputAnswers.front();
-        inputAnswers.pop_front();
-        return answer;
+        return inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
     }
     void messageBox(QWidget*, const QString& text, const QString& title) override
     {
@@ -68,13 +64,9 @@ struct FakeDialogs : Dialogs {
     std::optional<QString> openFile(QWidget* owner, const OpenFileRequest& request) override
     {
         browses << std::make_pair(owner, request);
-        if (fileAnswers.empty())
+        if (fileAnswers.isEmpty())
             return std::nullopt;
-        // Taken apart and built again: copying an empty optional makes GCC warn.
-        const bool chosen = fileAnswers.front().has_value();
-        const QString answer = fileAnswers.front().value_or(QString());
-        fileAnswers.pop_front();
-        return chosen ? std::optional<QString>(answer) : std::nullopt;
+        return fileAnswers.takeFirst();
     }
 };
 

@@ -20,8 +20,6 @@ class TempProgramFolder {
 public:
     TempProgramFolder() { program::setFolderForTesting(dir_.path()); }
     ~TempProgramFolder() { program::setFolderForTesting({}); }
-    TempProgramFolder(const TempProgramFolder&) = delete;
-    TempProgramFolder& operator=(const TempProgramFolder&) = delete;
 
     QString path() const { return dir_.path(); }
     QString filePath(const QString& name) const { return dir_.filePath(name); }
