@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <limits>
 #include <vector>
 
 // Clocks that a test moves by hand: nothing sleeps and nothing waits for the
@@ -19,7 +20,7 @@ public:
 
     bool armed() const
     {
-        return std::any_of(clocks_.begin(), clocks_.end(), [](Clock* c) { return bool(c->wake); });
+        return std::ranges::any_of(clocks_, [](Clock* c) { return bool(c->wake); });
     }
 
     // Time runs to ms, each wake-up coming when it is due; or, when late, time jumps
@@ -30,14 +31,11 @@ public:
             now = std::max(now, ms * kMs);
         // Bounded: a schedule that never lets time pass would loop here forever.
         for (int i = 0; i < 100000; ++i) {
-            Clock* next = nullptr;
-            for (Clock* c : clocks_)
-                if (c->wake && c->due <= ms * kMs && (!next || c->due < next->due))
-                    next = c;
-            if (!next)
+            const auto next = std::ranges::min_element(clocks_, {}, &Clock::wakeAt);
+            if (next == clocks_.end() || (*next)->wakeAt() > ms * kMs)
                 break;
-            now = std::max(now, next->due);
-            next->fire();
+            now = std::max(now, (*next)->due);
+            (*next)->fire();
         }
         now = std::max(now, ms * kMs);
     }
@@ -68,6 +66,7 @@ private:
         }
         void cancel() override { wake = nullptr; }
         void fire() { std::exchange(wake, nullptr)(); }
+        qint64 wakeAt() const { return wake ? due : std::numeric_limits<qint64>::max(); }
 
         FakeClocks& owner;
         qint64 due = 0;

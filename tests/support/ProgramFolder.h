@@ -16,13 +16,11 @@ inline const char* const kShortPeriodsIni = "[settings]\ntime=3\nnotifysniper=1\
 
 // A temporary program folder: while it lives, the program reads and writes
 // times.ini and sounds/ there instead of beside the test binary.
-class TempProgramFolder {
+class TempProgramFolder : public QTemporaryDir {
 public:
-    TempProgramFolder() { program::setFolderForTesting(dir_.path()); }
+    TempProgramFolder() { program::setFolderForTesting(path()); }
     ~TempProgramFolder() { program::setFolderForTesting({}); }
 
-    QString path() const { return dir_.path(); }
-    QString filePath(const QString& name) const { return dir_.filePath(name); }
     QString iniPath() const { return filePath(QStringLiteral("times.ini")); }
 
     // Replaces times.ini with exactly these bytes.
@@ -32,7 +30,4 @@ public:
         return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
                file.write(content) == content.size();
     }
-
-private:
-    QTemporaryDir dir_;
 };
