@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 using cli::Verb;
 
 TEST(CommandTest, GoodLines)
 {
-    const struct {
-        QStringList args;
-        cli::Command command;
-    } rows[] = {
+    const std::pair<QStringList, cli::Command> rows[] = {
         {{}, {Verb::Show}}, {{"--start"}, {Verb::Start}},
         {{"--stop"}, {Verb::Stop}}, {{"--reset"}, {Verb::Reset}},
         {{"--toggle"}, {Verb::Toggle}}, {{"--sync"}, {Verb::Sync}},
@@ -21,20 +20,17 @@ TEST(CommandTest, GoodLines)
         {{"--special=Oddball"}, {Verb::Special, 1}}, {{"--special=NONE"}, {Verb::Special, 2}},
         {{"--nudge=+1"}, {Verb::Nudge, 1}}, {{"--nudge=-1"}, {Verb::Nudge, -1}},
     };
-    for (const auto& row : rows) {
-        const cli::Parsed parsed = cli::parse(QStringList{"zorvu-timer"} + row.args);
-        EXPECT_EQ(parsed.error, QString()) << row.args.join(' ').toStdString();
-        EXPECT_EQ(parsed.command, row.command) << row.args.join(' ').toStdString();
+    for (const auto& [args, command] : rows) {
+        const cli::Parsed parsed = cli::parse(QStringList{"zorvu-timer"} + args);
+        EXPECT_EQ(parsed.error, QString()) << args.join(' ').toStdString();
+        EXPECT_EQ(parsed.command, command) << args.join(' ').toStdString();
     }
 }
 
 // Each message names what was wrong.
 TEST(CommandTest, BadLines)
 {
-    const struct {
-        QStringList args;
-        QString named;
-    } rows[] = {
+    const std::pair<QStringList, QString> rows[] = { // the line, what its message names
         {{"--bogus"}, "'--bogus'"}, {{"start"}, "'start'"},
         {{"-s"}, "'-s'"}, {{"--start=1"}, "--start"},
         {{"--map"}, "--map"}, {{"--map=13"}, "'13'"},
@@ -44,9 +40,9 @@ TEST(CommandTest, BadLines)
         {{"--nudge=2"}, "'2'"}, {{"--start", "--stop"}, "--stop"},
         {{"--map=1", "--map=2"}, "--map"}, {{"--status", "--toggle"}, "--toggle"},
     };
-    for (const auto& row : rows) {
-        const QString error = cli::parse(QStringList{"zorvu-timer"} + row.args).error;
-        EXPECT_TRUE(error.contains(row.named)) << error.toStdString();
+    for (const auto& [args, named] : rows) {
+        const QString error = cli::parse(QStringList{"zorvu-timer"} + args).error;
+        EXPECT_TRUE(error.contains(named)) << error.toStdString();
         EXPECT_FALSE(error.contains('\n'));
     }
 }

@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -90,17 +91,12 @@ protected:
     std::unique_ptr<MainWindow> window;
 };
 
-// Each step: what the user does, how long the clock then runs, what the window shows
+// Each row: what the user does, how long the clock then runs, what the window shows
 // and which sounds were played meanwhile.
 TEST_F(MainWindowTest, ControlsAndKeysDriveTheMatch)
 {
     open();
-    const struct {
-        const char* steps;
-        int ms;
-        const char* shown;
-        const char* sounds;
-    } rows[] = {
+    const std::tuple<const char*, int, const char*, const char*> rows[] = {
         {"", 5000, "00:00:00 0:10 0:06 0:00 0:04 1111", ""},
         {"cmdStart", 2500, "00:00:02 0:08 0:04 0:00 0:02 0100", "o"},
         // S after the mouse started the clock starts it again, keeping the tick phase:
@@ -120,12 +116,12 @@ TEST_F(MainWindowTest, ControlsAndKeysDriveTheMatch)
         // A new entry counts its first second from the entry.
         {"#3 D", 900, "00:00:01 0:29 0:59 1:29 1:59 1111 3", ""},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.steps);
-        act(row.steps);
-        fake.clocks.runFor(row.ms);
-        EXPECT_EQ(shown(), row.shown);
-        EXPECT_EQ(played(), row.sounds);
+    for (const auto& [steps, ms, window, sounds] : rows) {
+        SCOPED_TRACE(steps);
+        act(steps);
+        fake.clocks.runFor(ms);
+        EXPECT_EQ(shown(), window);
+        EXPECT_EQ(played(), sounds);
     }
     EXPECT_EQ(fake.dialogs.inputs, 3);
     EXPECT_EQ(window->match().specialChoice, GameModeTimers::Koth);
@@ -190,10 +186,7 @@ TEST_F(MainWindowTest, OptionsOkAppliesTheSettingsToTheRunningMatch)
 // 6 s with its sounds. The sounds follow the ticks: none is lost or doubled.
 TEST_F(MainWindowTest, SyncAndNudgesMoveTheTicks)
 {
-    const struct {
-        const char* steps;
-        const char* ticks;
-    } rows[] = {
+    const std::pair<const char*, const char*> rows[] = {
         {"@2500 Y", "1000:o 2000: 2500:r 3500:o 4500:o 5500:r"},
         {"@3000 Y", "1000:o 2000: 3000:r 4000:o 5000:o 6000:r"},
         {"@3250 mnuSync", "1000:o 2000: 3000:r 4250:o 5250:o"},
@@ -203,8 +196,8 @@ TEST_F(MainWindowTest, SyncAndNudgesMoveTheTicks)
         {"@3250 -", "1000:o 2000: 3000:r 5000:o 6000:o"},
         {"@2500 cmdStop @2600 Y @2700 + @2800 - @3500 cmdStart", "1000:o 2000: 4500:r 5500:o"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.steps);
+    for (const auto& [steps, expected] : rows) {
+        SCOPED_TRACE(steps);
         fake.clocks.now = 0;
         open();
         QStringList ticks;
@@ -212,8 +205,8 @@ TEST_F(MainWindowTest, SyncAndNudgesMoveTheTicks)
             if (outcome.changed & Outcome::Clock)
                 ticks << QStringLiteral("%1:%2").arg(fake.clocks.now / FakeClocks::kMs).arg(played());
         });
-        act(QStringLiteral("cmdStart ") + row.steps + " @6000");
-        EXPECT_EQ(ticks.join(' '), row.ticks);
+        act(QStringLiteral("cmdStart ") + steps + " @6000");
+        EXPECT_EQ(ticks.join(' '), expected);
     }
 }
 

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -38,26 +39,24 @@ protected:
 };
 
 // What the window shows of the stored settings, changed by the user's clicks, is
-// what OK writes back, in the window's own form.
+// what OK writes back, in the window's own form. Each row: the settings section's
+// lines; the actions (click: or dbl: a control, text: the lead time, file: the next
+// browse's answer); the keys written (time screensaver sound ontop hotkeys, notify
+// x4, boxtype respawnsound); the browses before the window showed / in all.
 TEST_F(OptionsDialogTest, OkWritesWhatTheWindowShows)
 {
-    const struct {
-        const char* stored;  // lines of the settings section
-        const char* actions; // click:, dbl: a control; text: the lead time; file: the next browse's answer
-        const char* written; // time screensaver sound ontop hotkeys notify x4 boxtype respawnsound
-        const char* browses; // browses before the window showed / in all
-    } rows[] = {
+    const std::tuple<const char*, const char*, const char*, const char*> rows[] = {
         {"", "", "|0||0|0|0|0|0|0|0|0", "0/0"},
         // Three-state boxes take 0, 1 and 2 only; a half goes to the even neighbour.
-        {"notifysniper=2\nnotifyrocket=5\nnotifycamo=2.5\nnotifyovershield=0.6", "",
+        {"notifysniper=2 notifyrocket=5 notifycamo=2.5 notifyovershield=0.6", "",
          "|0||0|0|2|0|2|1|0|0", "0/0"},
-        {"disablehotkeys=TRUE\nboxtype=-1\nrespawnsound=True\ndefaultsoundfilename=C:\\a.wav", "",
+        {"disablehotkeys=TRUE boxtype=-1 respawnsound=True defaultsoundfilename=C:\\a.wav", "",
          "|0|C:\\a.wav|0|1|0|0|0|0|1|1", "0/0"},
         // Screen saver and on top: only a number equal to 1 checks them.
-        {"disablescreensaver=1.0\nalwaysontop=2", "", "|1||0|0|0|0|0|0|0|0", "0/0"},
-        {"disablescreensaver=True\nalwaysontop=01", "", "|0||1|0|0|0|0|0|0|0", "0/0"},
+        {"disablescreensaver=1.0 alwaysontop=2", "", "|1||0|0|0|0|0|0|0|0", "0/0"},
+        {"disablescreensaver=True alwaysontop=01", "", "|0||1|0|0|0|0|0|0|0", "0/0"},
         // A click moves a box between clear and checked; greyed comes only from the file.
-        {"notifysniper=2\nnotifyrocket=2",
+        {"notifysniper=2 notifyrocket=2",
          "click:chkNotifyWeapons_0 click:chkNotifyWeapons_0 click:chkNotifyWeapons_0 "
          "click:chkNotifyWeapons_3 click:chkOnTop click:optBoxType_1 click:optRespawn_1 text:7",
          "7|0||1|0|0|2|0|1|1|1", "0/0"},
@@ -72,12 +71,11 @@ TEST_F(OptionsDialogTest, OkWritesWhatTheWindowShows)
     const char* const keys[] = {"time", "disablescreensaver", "defaultsoundfilename",
                                 "alwaysontop", "disablehotkeys", "notifysniper", "notifyrocket",
                                 "notifycamo", "notifyovershield", "boxtype", "respawnsound"};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.stored);
-        SCOPED_TRACE(row.actions);
-        ASSERT_TRUE(dir.writeIni(QByteArray("[settings]\n") + row.stored + "\n"));
+    for (const auto& [stored, steps, written, browses] : rows) {
+        SCOPED_TRACE(std::string(stored) + " / " + steps);
+        ASSERT_TRUE(dir.writeIni(QByteArray("[settings] ").append(stored).replace(' ', '\n') + '\n'));
         dialogs.browses.clear();
-        const QStringList actions = QString(row.actions).split(' ', Qt::SkipEmptyParts);
+        const QStringList actions = QString(steps).split(' ', Qt::SkipEmptyParts);
         for (const QString& a : actions)
             if (a.startsWith("file:"))
                 dialogs.fileAnswers.push_back(a.mid(5));
@@ -94,11 +92,11 @@ TEST_F(OptionsDialogTest, OkWritesWhatTheWindowShows)
                 dialog->findChild<QLineEdit*>()->setText(arg);
         }
         pressOk();
-        QStringList written;
+        QStringList values;
         for (const char* key : keys)
-            written << ReadIni("settings", key, dir.iniPath());
-        EXPECT_EQ(written.join('|'), row.written);
-        EXPECT_EQ(QStringLiteral("%1/%2").arg(atOpen).arg(dialogs.browses.size()), row.browses);
+            values << ReadIni("settings", key, dir.iniPath());
+        EXPECT_EQ(values.join('|'), written);
+        EXPECT_EQ(QStringLiteral("%1/%2").arg(atOpen).arg(dialogs.browses.size()), browses);
         // Each browse is modal to this window only, before it shows too.
         for (const auto& browse : dialogs.browses)
             EXPECT_EQ(browse.first, dialog.get());
