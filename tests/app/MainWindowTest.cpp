@@ -132,7 +132,7 @@ TEST_F(MainWindowTest, ControlsAndKeysDriveTheMatch)
 
 TEST_F(MainWindowTest, WithHotkeysOffOrNoSoundOutput)
 {
-    ASSERT_TRUE(dir.writeIni(QByteArray(kIni).replace("[settings]", "[settings]\ndisablehotkeys=1")));
+    ASSERT_TRUE(dir.writeIni(QByteArray(kIni).replace("time=3", "time=3\ndisablehotkeys=1")));
     fake.desktop.outputs = 0;
     open();
     act("S D cmdStart @10000");
@@ -203,7 +203,7 @@ TEST_F(MainWindowTest, SyncAndNudgesMoveTheTicks)
         QStringList ticks;
         QObject::connect(window.get(), &MainWindow::presented, [&](const Outcome& outcome) {
             if (outcome.changed & Outcome::Clock)
-                ticks << QStringLiteral("%1:%2").arg(fake.clocks.now / FakeClocks::kMs).arg(played());
+                ticks << QString::number(fake.clocks.now / FakeClocks::kMs) + ':' + played();
         });
         act(QStringLiteral("cmdStart ") + steps + " @6000");
         EXPECT_EQ(ticks.join(' '), expected);

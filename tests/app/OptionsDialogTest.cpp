@@ -73,7 +73,7 @@ TEST_F(OptionsDialogTest, OkWritesWhatTheWindowShows)
                                 "notifycamo", "notifyovershield", "boxtype", "respawnsound"};
     for (const auto& [stored, steps, written, browses] : rows) {
         SCOPED_TRACE(std::string(stored) + " / " + steps);
-        ASSERT_TRUE(dir.writeIni(QByteArray("[settings] ").append(stored).replace(' ', '\n') + '\n'));
+        ASSERT_TRUE(dir.writeIni(QByteArray("[settings] ").append(stored).replace(' ', '\n')));
         dialogs.browses.clear();
         const QStringList actions = QString(steps).split(' ', Qt::SkipEmptyParts);
         for (const QString& a : actions)
