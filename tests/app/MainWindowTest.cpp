@@ -2,12 +2,15 @@
 // the window shows the match after it. The match itself is tested on its own;
 // here the timers run on a clock moved by hand.
 
+#include "about/AboutBox.h"
+#include "about/HelpWindow.h"
 #include "app/MainWindow.h"
 #include "app/OptionsDialog.h"
 #include "support/FakePlatform.h"
 #include "support/ProgramFolder.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -40,9 +43,9 @@ protected:
         return widget;
     }
     // Runs space-separated steps: an objectName triggers that menu item or clicks
-    // that button; a key's character presses it with a map button focused ("^S"
-    // with Shift, "k+" the keypad's +); "#N" answers the next input box with N;
-    // "@MS" runs the clock to MS.
+    // that button; a key sequence ("S", "Shift+S", "Num++") is pressed with a map
+    // button focused; "#N" answers the next input box with N; "@MS" runs the clock
+    // to MS.
     void act(const QString& steps)
     {
         for (const QString& s : steps.split(' ', Qt::SkipEmptyParts)) {
@@ -52,16 +55,11 @@ protected:
                 fake.clocks.runTo(s.mid(1).toInt());
             } else if (auto* item = window->findChild<QAction*>(s)) {
                 item->trigger();
-            } else if (s.size() > 2) {
-                find<QAbstractButton>(s)->click();
+            } else if (auto* button = window->findChild<QAbstractButton*>(s)) {
+                button->click();
             } else {
-                auto* focus = find("Option1_3");
-                focus->setFocus();
-                // The characters of Y, = , +, - and the letters are their Qt::Key codes.
-                QTest::keyClick(focus, Qt::Key(s.back().unicode()),
-                                s.size() == 1   ? Qt::NoModifier
-                                : s[0] == '^' ? Qt::ShiftModifier
-                                              : Qt::KeypadModifier);
+                find("Option1_3")->setFocus();
+                QTest::keySequence(QApplication::focusWidget(), QKeySequence(s));
             }
         }
     }
@@ -102,7 +100,7 @@ TEST_F(MainWindowTest, ControlsAndKeysDriveTheMatch)
         // S after the mouse started the clock starts it again, keeping the tick phase:
         // the next tick at 3000, not 3500.
         {"S", 600, "00:00:03 0:07 0:03 0:00 0:01 0100", "r"},
-        {"^S", 1000, "00:00:03 0:07 0:03 0:00 0:01 1111", ""},
+        {"Shift+S", 1000, "00:00:03 0:07 0:03 0:00 0:01 1111", ""},
         {"S", 1000, "00:00:04 0:06 0:02 0:00 0:04 0100", "o"},
         {"cmdStop", 1000, "00:00:04 0:06 0:02 0:00 0:04 1111", ""},
         {"X Q", 1000, "00:00:04 0:06 0:02 0:00 0:04 1111", ""},
@@ -144,22 +142,23 @@ TEST_F(MainWindowTest, WithHotkeysOffOrNoSoundOutput)
 TEST_F(MainWindowTest, MenusOpenEachWindowOnce)
 {
     MainWindow& w = open();
-    const std::function<QWidget*()> windows[] = {[&] { return (QWidget*)w.optionsWindow(); },
-                                                 [&] { return (QWidget*)w.helpWindow(); },
-                                                 [&] { return (QWidget*)w.aboutWindow(); }};
-    const char* const items[] = {"mnuOptions", "mnuHelpForm", "mnuAbout"};
-    for (int i = 0; i < 3; ++i) {
-        SCOPED_TRACE(items[i]);
-        act(items[i]);
-        QWidget* first = windows[i]();
+    const std::pair<const char*, std::function<QWidget*()>> menus[] = {
+        {"mnuOptions", [&] { return w.optionsWindow(); }},
+        {"mnuHelpForm", [&] { return w.helpWindow(); }},
+        {"mnuAbout", [&] { return w.aboutWindow(); }},
+    };
+    for (const auto& [item, opened] : menus) {
+        SCOPED_TRACE(item);
+        act(item);
+        QWidget* first = opened();
         ASSERT_NE(first, nullptr);
         EXPECT_EQ(first->parent(), nullptr);
-        act(items[i]);
-        EXPECT_EQ(windows[i](), first);
+        act(item);
+        EXPECT_EQ(opened(), first);
         // A window closed is made anew next time.
         first->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(windows[i](), nullptr);
+        EXPECT_EQ(opened(), nullptr);
     }
 }
 
@@ -171,9 +170,7 @@ TEST_F(MainWindowTest, OptionsOkAppliesTheSettingsToTheRunningMatch)
     act("cmdStart @3000 mnuOptions");
     OptionsDialog* options = w.optionsWindow();
     ASSERT_NE(options, nullptr);
-    QApplication::setActiveWindow(options);
     auto* time = options->findChild<QLineEdit*>("txtNotificationTime");
-    time->setFocus();
     QTest::keyClicks(time, "sr");
     time->setText("5");
     options->findChild<QPushButton*>("Command1")->click();
@@ -192,7 +189,7 @@ TEST_F(MainWindowTest, SyncAndNudgesMoveTheTicks)
         {"@3250 mnuSync", "1000:o 2000: 3000:r 4250:o 5250:o"},
         {"@3499 Y", "1000:o 2000: 3000:r 4499:o 5499:o"},
         {"@3250 +", "1000:o 2000: 3000:r 3250:o 4000:o 5000:r 6000:s"},
-        {"@3250 = @3300 k+", "1000:o 2000: 3000:r 3250:o 3300:o 4000:r 5000:s 6000:o"},
+        {"@3250 = @3300 Num++", "1000:o 2000: 3000:r 3250:o 3300:o 4000:r 5000:s 6000:o"},
         {"@3250 -", "1000:o 2000: 3000:r 5000:o 6000:o"},
         {"@2500 cmdStop @2600 Y @2700 + @2800 - @3500 cmdStart", "1000:o 2000: 4500:r 5500:o"},
     };

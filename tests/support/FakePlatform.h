@@ -10,7 +10,6 @@
 #include "support/FakeClock.h"
 #include "support/Printers.h"
 
-#include <QMap>
 #include <QStringList>
 #include <map>
 #include <utility>
