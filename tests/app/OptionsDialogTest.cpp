@@ -75,9 +75,8 @@ TEST_F(OptionsDialogTest, OkWritesWhatTheWindowShows)
         ASSERT_TRUE(dir.writeIni(QByteArray("[settings] ").append(stored).replace(' ', '\n')));
         dialogs.browses.clear();
         const QStringList actions = QString(steps).split(' ', Qt::SkipEmptyParts);
-        for (const QString& a : actions)
-            if (a.startsWith("file:"))
-                dialogs.fileAnswers.push_back(a.mid(5));
+        for (const QString& a : actions.filter("file:"))
+            dialogs.fileAnswers << a.mid(5);
         open();
         const auto atOpen = dialogs.browses.size();
         dialog->show();
