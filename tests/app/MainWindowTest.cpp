@@ -125,17 +125,6 @@ TEST_F(MainWindowTest, ControlsAndKeysDriveTheMatch)
     EXPECT_EQ(fake.desktop.onTopCalls, QList<bool>(5, true));
 }
 
-TEST_F(MainWindowTest, WithHotkeysOffOrNoSoundOutput)
-{
-    ASSERT_TRUE(dir.writeIni(QByteArray(kIni).replace("time=3", "time=3\ndisablehotkeys=1")));
-    fake.desktop.outputs = 0;
-    open();
-    act("S D cmdStart @10000");
-    EXPECT_EQ(fake.dialogs.inputs, 0);
-    EXPECT_EQ(shown(), "00:00:10 0:10 0:02 0:00 0:02 0100");
-    EXPECT_TRUE(fake.sound.played.isEmpty());
-}
-
 TEST_F(MainWindowTest, MenusOpenEachWindowOnce)
 {
     MainWindow& w = open();
@@ -160,19 +149,22 @@ TEST_F(MainWindowTest, MenusOpenEachWindowOnce)
 }
 
 // The Options window opened from the menu while the clock runs: keys typed into
-// it stay there, and OK restarts every countdown while the clock runs on.
+// it stay there, and OK restarts every countdown while the clock runs on, and turns
+// the hotkeys off. With no sound output nothing sounds.
 TEST_F(MainWindowTest, OptionsOkAppliesTheSettingsToTheRunningMatch)
 {
+    fake.desktop.outputs = 0;
     MainWindow& w = open();
     act("cmdStart @3000 mnuOptions");
     OptionsDialog* options = w.optionsWindow();
     ASSERT_NE(options, nullptr);
-    auto* time = options->findChild<QLineEdit*>("txtNotificationTime");
-    QTest::keyClicks(time, "sr");
-    time->setText("5");
-    options->findChild<QPushButton*>("Command1")->click();
-    fake.clocks.runFor(1000);
+    QTest::keyClicks(options->findChild<QLineEdit*>("txtNotificationTime"), "sr");
+    options->findChild<QAbstractButton*>("chkHotkeys")->click();
+    options->findChild<QAbstractButton*>("Command1")->click();
+    act("D S @4000");
+    EXPECT_EQ(fake.dialogs.inputs, 0);
     EXPECT_EQ(shown(), "00:00:04 0:09 0:05 0:00 0:03 0100");
+    EXPECT_TRUE(fake.sound.played.isEmpty());
 }
 
 // Sync and the nudges on the running clock, started at 0 ms: each row gives the
