@@ -89,32 +89,31 @@ protected:
     std::unique_ptr<MainWindow> window;
 };
 
-// Each row: what the user does, how long the clock then runs, what the window shows
-// and which sounds were played meanwhile.
+// Each row: what the user does, until when the clock then runs, what the window
+// shows and which sounds were played meanwhile.
 TEST_F(MainWindowTest, ControlsAndKeysDriveTheMatch)
 {
     open();
-    const std::tuple<const char*, int, const char*, const char*> rows[] = {
-        {"@5000 cmdStart", 2500, "00:00:02 0:08 0:04 0:00 0:02 0100", "o"},
+    const std::tuple<const char*, const char*, const char*> rows[] = {
+        {"@5000 cmdStart @7500", "00:00:02 0:08 0:04 0:00 0:02 0100", "o"},
         // S after the mouse started the clock starts it again, keeping the tick phase:
-        // the next tick at 3000, not 3500.
-        {"S", 600, "00:00:03 0:07 0:03 0:00 0:01 0100", "r"},
-        {"Shift+S", 1000, "00:00:03 0:07 0:03 0:00 0:01 1111", ""},
-        {"S", 1000, "00:00:04 0:06 0:02 0:00 0:04 0100", "o"},
-        {"cmdStop", 1000, "00:00:04 0:06 0:02 0:00 0:04 1111", ""},
-        {"X Q", 1000, "00:00:04 0:06 0:02 0:00 0:04 1111", ""},
-        {"cmdReset", 1000, "00:00:00 0:06 0:02 0:00 0:04 1111", "o o"},
-        {"Option1_2", 0, "00:00:00 0:30 1:00 1:30 2:00 1111", ""},
-        {"cmdStart R optSpecialTimer_0", 0, "00:00:00 0:30 1:00 1:30 2:00 1111", ""},
-        {"#1 D", 3000, "00:00:01 0:29 0:59 1:29 1:59 0100", ""},
-        {"cmdStop #5 cmdDelayedStart", 500, "00:00:01 0:29 0:59 1:29 1:59 1111 5", ""},
+        // the next tick at 8000, not 8500.
+        {"S @8100", "00:00:03 0:07 0:03 0:00 0:01 0100", "r"},
+        {"Shift+S @9100", "00:00:03 0:07 0:03 0:00 0:01 1111", ""},
+        {"S @10100", "00:00:04 0:06 0:02 0:00 0:04 0100", "o"},
+        {"cmdStop @11100", "00:00:04 0:06 0:02 0:00 0:04 1111", ""},
+        {"X Q @12100", "00:00:04 0:06 0:02 0:00 0:04 1111", ""},
+        {"cmdReset @13100", "00:00:00 0:06 0:02 0:00 0:04 1111", "o o"},
+        {"Option1_2", "00:00:00 0:30 1:00 1:30 2:00 1111", ""},
+        {"cmdStart R optSpecialTimer_0", "00:00:00 0:30 1:00 1:30 2:00 1111", ""},
+        {"#1 D @16100", "00:00:01 0:29 0:59 1:29 1:59 0100", ""},
+        {"cmdStop #5 cmdDelayedStart @16600", "00:00:01 0:29 0:59 1:29 1:59 1111 5", ""},
         // A new entry counts its first second from the entry.
-        {"#3 D", 900, "00:00:01 0:29 0:59 1:29 1:59 1111 3", ""},
+        {"#3 D @17500", "00:00:01 0:29 0:59 1:29 1:59 1111 3", ""},
     };
-    for (const auto& [steps, ms, shows, sounds] : rows) {
+    for (const auto& [steps, shows, sounds] : rows) {
         SCOPED_TRACE(steps);
         act(steps);
-        fake.clocks.runFor(ms);
         EXPECT_EQ(shown(), shows);
         EXPECT_EQ(played(), sounds);
     }

@@ -29,7 +29,6 @@ protected:
         return *dialog;
     }
     QWidget* find(const QString& name) const { return dialog->findChild<QWidget*>(name); }
-    void pressOk() { QTest::mouseClick(find("Command1"), Qt::LeftButton); }
 
     TempProgramFolder dir;
     FakeDialogs dialogs;
@@ -89,7 +88,7 @@ TEST_F(OptionsDialogTest, OkWritesWhatTheWindowShows)
             else if (a.startsWith("text:"))
                 dialog->findChild<QLineEdit*>()->setText(arg);
         }
-        pressOk();
+        QTest::mouseClick(find("Command1"), Qt::LeftButton);
         QStringList values;
         for (const char* key : keys)
             values << ReadIni("settings", key, dir.iniPath());
@@ -118,7 +117,7 @@ TEST_F(OptionsDialogTest, FailedSaveWritesNoneAndCancelWritesNothing)
     QTest::mouseDClick(find("optRespawn_1"), Qt::LeftButton);
     dialog->findChild<QLineEdit*>()->setText("30");
     QTest::mouseClick(find("chkNotifyWeapons_0"), Qt::LeftButton);
-    pressOk();
+    QTest::mouseClick(find("Command1"), Qt::LeftButton);
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages.first().first.contains(QDir::toNativeSeparators(dir.iniPath())));
     EXPECT_TRUE(dialog->isVisible());
@@ -128,14 +127,14 @@ TEST_F(OptionsDialogTest, FailedSaveWritesNoneAndCancelWritesNothing)
     EXPECT_TRUE(saves.isEmpty());
 }
 
-// Tab visits the controls that take the focus in the window's order: only the
-// selected button of an option group, no disabled control.
+// The window opens with the focus on the lead time, and Tab visits the controls
+// that take the focus in the window's order: only the selected button of an option
+// group, no disabled control.
 TEST_F(OptionsDialogTest, TabOrder)
 {
     ASSERT_TRUE(dir.writeIni("[settings]\nboxtype=1\n"));
     open().show();
     QApplication::setActiveWindow(dialog.get());
-    find("txtNotificationTime")->setFocus();
     QStringList visited;
     for (int i = 0; i < 13; ++i) {
         visited << QApplication::focusWidget()->objectName();

@@ -39,7 +39,6 @@ public:
         }
         now = std::max(now, ms * kMs);
     }
-    void runFor(qint64 ms) { runTo(now / kMs + ms); }
 
     // Every pending wake-up comes now, due or not.
     void wakeNow()
