@@ -29,12 +29,11 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dir.writeIni(kIni)); }
 
-    MainWindow& open()
+    void open()
     {
         window = std::make_unique<MainWindow>(fake.platform);
         window->show();
         QApplication::setActiveWindow(window.get());
-        return *window;
     }
     template <class T = QWidget> T* find(const QString& name) const
     {
@@ -77,11 +76,11 @@ protected:
         const QString caption = find<QPushButton>("cmdDelayedStart")->text();
         return caption == "Delayed Start" ? out : out + ' ' + caption;
     }
+    // The sounds played since the last call, by name.
     QString played()
     {
-        QString names = fake.sound.played.join(' ').remove(dir.path() + "/sounds/").remove(".wav");
-        fake.sound.played.clear();
-        return names;
+        return std::exchange(fake.sound.played, {}).join(' ').remove(dir.path() + "/sounds/")
+            .remove(".wav");
     }
 
     TempProgramFolder dir;
@@ -126,11 +125,11 @@ TEST_F(MainWindowTest, ControlsAndKeysDriveTheMatch)
 
 TEST_F(MainWindowTest, MenusOpenEachWindowOnce)
 {
-    MainWindow& w = open();
+    open();
     const std::pair<const char*, std::function<QWidget*()>> menus[] = {
-        {"mnuOptions", [&] { return w.optionsWindow(); }},
-        {"mnuHelpForm", [&] { return w.helpWindow(); }},
-        {"mnuAbout", [&] { return w.aboutWindow(); }},
+        {"mnuOptions", [this] { return window->optionsWindow(); }},
+        {"mnuHelpForm", [this] { return window->helpWindow(); }},
+        {"mnuAbout", [this] { return window->aboutWindow(); }},
     };
     for (const auto& [item, opened] : menus) {
         SCOPED_TRACE(item);
@@ -153,9 +152,9 @@ TEST_F(MainWindowTest, MenusOpenEachWindowOnce)
 TEST_F(MainWindowTest, OptionsOkAppliesTheSettingsToTheRunningMatch)
 {
     fake.desktop.outputs = 0;
-    MainWindow& w = open();
+    open();
     act("cmdStart @3000 mnuOptions");
-    OptionsDialog* options = w.optionsWindow();
+    OptionsDialog* options = window->optionsWindow();
     ASSERT_NE(options, nullptr);
     QTest::keyClicks(options->findChild<QLineEdit*>("txtNotificationTime"), "sr");
     options->findChild<QAbstractButton*>("chkHotkeys")->click();
