@@ -17,7 +17,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <tuple>
 
@@ -126,24 +125,21 @@ TEST_F(MainWindowTest, ControlsAndKeysDriveTheMatch)
 TEST_F(MainWindowTest, MenusOpenEachWindowOnce)
 {
     open();
-    const std::pair<const char*, std::function<QWidget*()>> menus[] = {
-        {"mnuOptions", [this] { return window->optionsWindow(); }},
-        {"mnuHelpForm", [this] { return window->helpWindow(); }},
-        {"mnuAbout", [this] { return window->aboutWindow(); }},
+    const auto windows = [this] {
+        return QWidgetList{window->optionsWindow(), window->helpWindow(), window->aboutWindow()};
     };
-    for (const auto& [item, opened] : menus) {
-        SCOPED_TRACE(item);
-        act(item);
-        QWidget* first = opened();
-        ASSERT_NE(first, nullptr);
-        EXPECT_EQ(first->parent(), nullptr);
-        act(item);
-        EXPECT_EQ(opened(), first);
-        // A window closed is made anew next time.
-        first->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(opened(), nullptr);
+    act("mnuOptions mnuHelpForm mnuAbout");
+    const QWidgetList first = windows();
+    act("mnuOptions mnuHelpForm mnuAbout");
+    EXPECT_EQ(windows(), first);
+    for (QWidget* opened : first) {
+        ASSERT_NE(opened, nullptr);
+        EXPECT_EQ(opened->parent(), nullptr);
+        opened->close();
     }
+    // A window closed is made anew next time.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(windows(), QWidgetList(3, nullptr));
 }
 
 // The Options window opened from the menu while the clock runs: keys typed into
