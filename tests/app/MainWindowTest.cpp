@@ -93,7 +93,8 @@ TEST_F(MainWindowTest, ControlsAndKeysDriveTheMatch)
 {
     open();
     const std::tuple<const char*, const char*, const char*> rows[] = {
-        {"@5000 cmdStart @7500", "00:00:02 0:08 0:04 0:00 0:02 0100", "o"},
+        {"@5000", "00:00:00 0:10 0:06 0:00 0:04 1111", ""},
+        {"cmdStart @7500", "00:00:02 0:08 0:04 0:00 0:02 0100", "o"},
         // S after the mouse started the clock starts it again, keeping the tick phase:
         // the next tick at 8000, not 8500.
         {"S @8100", "00:00:03 0:07 0:03 0:00 0:01 0100", "r"},
@@ -104,7 +105,8 @@ TEST_F(MainWindowTest, ControlsAndKeysDriveTheMatch)
         {"cmdReset @13100", "00:00:00 0:06 0:02 0:00 0:04 1111", "o o"},
         {"Option1_2", "00:00:00 0:30 1:00 1:30 2:00 1111", ""},
         {"cmdStart R optSpecialTimer_0", "00:00:00 0:30 1:00 1:30 2:00 1111", ""},
-        {"#1 D @16100", "00:00:01 0:29 0:59 1:29 1:59 0100", ""},
+        {"#1 D @14100", "00:00:00 0:30 1:00 1:30 2:00 1111 0", ""},
+        {"@16100", "00:00:01 0:29 0:59 1:29 1:59 0100", ""},
         {"cmdStop #5 cmdDelayedStart @16600", "00:00:01 0:29 0:59 1:29 1:59 1111 5", ""},
         // A new entry counts its first second from the entry.
         {"#3 D @17500", "00:00:01 0:29 0:59 1:29 1:59 1111 3", ""},
