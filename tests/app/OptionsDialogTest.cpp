@@ -58,8 +58,10 @@ TEST_F(OptionsDialogTest, OkWritesWhatTheWindowShows)
          "click:chkNotifyWeapons_0 click:chkNotifyWeapons_0 click:chkNotifyWeapons_0 "
          "click:chkNotifyWeapons_3 click:chkOnTop click:optBoxType_1 click:optRespawn_1 text:7",
          "7|0||1|0|0|2|0|1|1|1", "0/0"},
-        // The default sound without a file: a browse before the window shows.
+        // The default sound without a file: a browse before the window shows; cancelled,
+        // the default sound stays chosen.
         {"respawnsound=1", "file:/music/ding.wav", "|0|/music/ding.wav|0|0|0|0|0|0|0|1", "1/1"},
+        {"respawnsound=1", "", "|0||0|0|0|0|0|0|0|1", "1/1"},
         // A double click browses; a cancelled browse keeps the last choice, empty at first.
         {"defaultsoundfilename=/stored.wav",
          "dbl:optRespawn_1 file:/first.wav dbl:optRespawn_1 dbl:optRespawn_1 dbl:optRespawn_0",
