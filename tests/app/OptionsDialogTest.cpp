@@ -74,7 +74,7 @@ TEST_F(OptionsDialogTest, OkWritesWhatTheWindowShows)
     for (const auto& [stored, steps, written, browses] : rows) {
         SCOPED_TRACE(std::string(stored) + " / " + steps);
         ASSERT_TRUE(dir.writeIni(QByteArray("[settings] ").append(stored).replace(' ', '\n')));
-        dialogs.browses.clear();
+        dialogs = {};
         const QStringList actions = QString(steps).split(' ', Qt::SkipEmptyParts);
         for (const QString& a : actions.filter("file:"))
             dialogs.fileAnswers << a.mid(5);
@@ -103,7 +103,6 @@ TEST_F(OptionsDialogTest, OkWritesWhatTheWindowShows)
         // Said once, with every key on disk.
         EXPECT_EQ(saves, QByteArrayList{iniContent()});
         saves.clear();
-        dialogs.fileAnswers.clear();
     }
     EXPECT_EQ(dialogs.browses.first().second.startFolder, dir.path());
 }

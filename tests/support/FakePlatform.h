@@ -63,9 +63,7 @@ struct FakeDialogs : Dialogs {
     std::optional<QString> openFile(QWidget* owner, const OpenFileRequest& request) override
     {
         browses << std::make_pair(owner, request);
-        if (fileAnswers.isEmpty())
-            return std::nullopt;
-        return fileAnswers.takeFirst();
+        return fileAnswers.isEmpty() ? std::nullopt : std::optional(fileAnswers.takeFirst());
     }
 };
 
