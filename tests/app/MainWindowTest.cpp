@@ -34,12 +34,6 @@ protected:
         window->show();
         QApplication::setActiveWindow(window.get());
     }
-    template <class T = QWidget> T* find(const QString& name) const
-    {
-        auto* widget = window->findChild<T*>(name);
-        EXPECT_NE(widget, nullptr) << name.toStdString();
-        return widget;
-    }
     // Runs space-separated steps: an objectName triggers that menu item or clicks
     // that button; a key sequence ("S", "Shift+S", "Num++") is pressed with a map
     // button focused; "#N" answers the next input box with N; "@MS" runs the clock
@@ -56,7 +50,7 @@ protected:
             } else if (auto* button = window->findChild<QAbstractButton*>(s)) {
                 button->click();
             } else {
-                find("Option1_3")->setFocus();
+                window->findChild<QWidget*>("Option1_3")->setFocus();
                 QTest::keySequence(QApplication::focusWidget(), QKeySequence(s));
             }
         }
@@ -69,10 +63,10 @@ protected:
         for (const char* name : {"lblHours", ":", "lblMinutes", ":", "lblSeconds", " ",
                                  "lblSniperTime", " ", "lblRocketTime", " ", "lblCamoTime", " ",
                                  "lblOvershieldTime", " "})
-            out += name[1] ? find<QLabel>(name)->text() : name;
+            out += name[1] ? window->findChild<QLabel*>(name)->text() : name;
         for (const char* name : {"cmdStart", "cmdStop", "cmdReset", "cmdDelayedStart"})
-            out += find<QPushButton>(name)->isEnabled() ? '1' : '0';
-        const QString caption = find<QPushButton>("cmdDelayedStart")->text();
+            out += window->findChild<QPushButton*>(name)->isEnabled() ? '1' : '0';
+        const QString caption = window->findChild<QPushButton*>("cmdDelayedStart")->text();
         return caption == "Delayed Start" ? out : out + ' ' + caption;
     }
     // The sounds played since the last call, by name.
