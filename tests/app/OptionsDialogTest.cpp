@@ -116,8 +116,6 @@ TEST_F(OptionsDialogTest, FailedSaveWritesNoneAndCancelWritesNothing)
     dialogs.fileAnswers = {QStringLiteral("/a\nb.wav")};
     open().show();
     QTest::mouseDClick(find("optRespawn_1"), Qt::LeftButton);
-    dialog->findChild<QLineEdit*>()->setText("30");
-    QTest::mouseClick(find("chkNotifyWeapons_0"), Qt::LeftButton);
     QTest::mouseClick(find("Command1"), Qt::LeftButton);
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages.first().first.contains(QDir::toNativeSeparators(dir.iniPath())));
