@@ -38,9 +38,10 @@ protected:
 
 // What the window shows of the stored settings, changed by the user's clicks, is
 // what OK writes back, in the window's own form. Each row: the settings section's
-// lines; the actions (click: or dbl: a control, text: the lead time, file: the next
-// browse's answer); the keys written (time screensaver sound ontop hotkeys, notify
-// x4, boxtype respawnsound); the browses before the window showed / in all.
+// lines; the actions (a control's name clicks it, dbl: double-clicks it, text: sets
+// the lead time, file: is the next browse's answer); the keys written (time
+// screensaver sound ontop hotkeys, notify x4, boxtype respawnsound); the browses
+// before the window showed / in all.
 TEST_F(OptionsDialogTest, OkWritesWhatTheWindowShows)
 {
     const std::tuple<const char*, const char*, const char*, const char*> rows[] = {
@@ -55,8 +56,8 @@ TEST_F(OptionsDialogTest, OkWritesWhatTheWindowShows)
         {"disablescreensaver=True alwaysontop=01", "", "|0||1|0|0|0|0|0|0|0", "0/0"},
         // A click moves a box between clear and checked; greyed comes only from the file.
         {"notifysniper=2 notifyrocket=2",
-         "click:chkNotifyWeapons_0 click:chkNotifyWeapons_0 click:chkNotifyWeapons_0 "
-         "click:chkNotifyWeapons_3 click:chkOnTop click:optBoxType_1 click:optRespawn_1 text:7",
+         "chkNotifyWeapons_0 chkNotifyWeapons_0 chkNotifyWeapons_0 chkNotifyWeapons_3 chkOnTop "
+         "optBoxType_1 optRespawn_1 text:7",
          "7|0||1|0|0|2|0|1|1|1", "0/0"},
         // The default sound without a file: a browse before the window shows; cancelled,
         // the default sound stays chosen.
@@ -82,13 +83,12 @@ TEST_F(OptionsDialogTest, OkWritesWhatTheWindowShows)
         const auto atOpen = dialogs.browses.size();
         dialog->show();
         for (const QString& a : actions) {
-            const QString arg = a.section(':', 1);
-            if (a.startsWith("click:"))
-                QTest::mouseClick(find(arg), Qt::LeftButton);
-            else if (a.startsWith("dbl:"))
-                QTest::mouseDClick(find(arg), Qt::LeftButton);
+            if (a.startsWith("dbl:"))
+                QTest::mouseDClick(find(a.mid(4)), Qt::LeftButton);
             else if (a.startsWith("text:"))
-                dialog->findChild<QLineEdit*>()->setText(arg);
+                dialog->findChild<QLineEdit*>()->setText(a.mid(5));
+            else if (!a.startsWith("file:"))
+                QTest::mouseClick(find(a), Qt::LeftButton);
         }
         QTest::mouseClick(find("Command1"), Qt::LeftButton);
         QStringList values;
