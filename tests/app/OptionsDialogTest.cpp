@@ -101,8 +101,7 @@ TEST_F(OptionsDialogTest, OkWritesWhatTheWindowShows)
             EXPECT_EQ(browse.first, dialog.get());
         EXPECT_FALSE(dialog->isVisible());
         // Said once, with every key on disk.
-        EXPECT_EQ(saves, QByteArrayList{iniContent()});
-        saves.clear();
+        EXPECT_EQ(std::exchange(saves, {}), QByteArrayList{iniContent()});
     }
     EXPECT_EQ(dialogs.browses.first().second.startFolder, dir.path());
 }
