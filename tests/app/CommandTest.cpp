@@ -9,11 +9,11 @@ using cli::Verb;
 TEST(CommandTest, GoodLines)
 {
     const std::pair<QStringList, cli::Command> rows[] = {
-        {{}, {Verb::Show}}, {{"--start"}, {Verb::Start}},
-        {{"--stop"}, {Verb::Stop}}, {{"--reset"}, {Verb::Reset}},
-        {{"--toggle"}, {Verb::Toggle}}, {{"--sync"}, {Verb::Sync}},
+        {{}, {Verb::Show}}, {{"--start"}, {Verb::Start}}, {{"--stop"}, {Verb::Stop}},
+        {{"--reset"}, {Verb::Reset}}, {{"--toggle"}, {Verb::Toggle}}, {{"--sync"}, {Verb::Sync}},
         {{"--status"}, {Verb::Status}}, {{"-h"}, {Verb::Help}},
-        {{"-session", "1a2b", "--stop"}, {Verb::Stop}}, {{"--delayed-start=1"}, {Verb::DelayedStart, 1}},
+        {{"-session", "1a2b", "--stop"}, {Verb::Stop}},
+        {{"--delayed-start=1"}, {Verb::DelayedStart, 1}},
         {{"--delayed-start", "32767"}, {Verb::DelayedStart, 32767}}, {{"--map=0"}, {Verb::Map, 0}},
         {{"--map=12"}, {Verb::Map, 12}}, {{"--map=bLOOD gULCH"}, {Verb::Map, 1}},
         {{"--map", "hang'em high"}, {Verb::Map, 7}}, {{"--special=koth"}, {Verb::Special, 0}},
@@ -31,13 +31,11 @@ TEST(CommandTest, GoodLines)
 TEST(CommandTest, BadLines)
 {
     const std::pair<QStringList, QString> rows[] = { // the line, what its message names
-        {{"--bogus"}, "'--bogus'"}, {{"start"}, "'start'"},
-        {{"-s"}, "'-s'"}, {{"--start=1"}, "--start"},
-        {{"--map"}, "--map"}, {{"--map=13"}, "'13'"},
-        {{"--map=-1"}, "'-1'"}, {{"--map=Blood"}, "'Blood'"},
-        {{"--delayed-start=0"}, "'0'"}, {{"--delayed-start=32768"}, "'32768'"},
-        {{"--delayed-start=ten"}, "'ten'"}, {{"--special=ctf"}, "'ctf'"},
-        {{"--nudge=2"}, "'2'"}, {{"--start", "--stop"}, "--stop"},
+        {{"--bogus"}, "'--bogus'"}, {{"start"}, "'start'"}, {{"-s"}, "'-s'"},
+        {{"--start=1"}, "--start"}, {{"--map"}, "--map"}, {{"--map=13"}, "'13'"},
+        {{"--map=-1"}, "'-1'"}, {{"--map=Blood"}, "'Blood'"}, {{"--delayed-start=0"}, "'0'"},
+        {{"--delayed-start=32768"}, "'32768'"}, {{"--delayed-start=ten"}, "'ten'"},
+        {{"--special=ctf"}, "'ctf'"}, {{"--nudge=2"}, "'2'"}, {{"--start", "--stop"}, "--stop"},
         {{"--map=1", "--map=2"}, "--map"}, {{"--status", "--toggle"}, "--toggle"},
     };
     for (const auto& [args, named] : rows) {

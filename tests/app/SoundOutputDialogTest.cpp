@@ -14,10 +14,9 @@ TEST(SoundOutputDialogTest, ShowsTheChoiceTestsItAndSavesIt)
 {
     FakePlatform fake;
     fake.sound.outputDevices = {{"sink.a", "Speakers"}, {"sink.b", "Headset"}};
+    // The second device is unplugged: listed, so that OK for a new volume keeps it.
     const struct { SoundOutput current; int listed; } cases[] = {
-        {{"sink.b", 35}, 3},
-        {{"usb.headset", 0}, 4}, // unplugged: listed, so that OK for a new volume keeps it
-    };
+        {{"sink.b", 35}, 3}, {{"usb.headset", 0}, 4}};
     for (const auto& c : cases) {
         const SoundOutputDialog dialog(fake.sound, fake.dialogs, c.current, QString());
         EXPECT_EQ(dialog.findChild<QComboBox*>(QStringLiteral("cboDevice"))->count(), c.listed);

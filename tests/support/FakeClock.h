@@ -55,10 +55,8 @@ private:
         qint64 nowNs() const override { return owner.now; }
         void wakeAfter(int ms, std::function<void()> fn) override
         {
-            // Qt's timers refuse a negative wait, and so does this one.
+            // Qt's timers refuse a negative wait, so asking this one for it fails the test.
             EXPECT_GE(ms, 0) << "a wake-up asked for a negative wait";
-            if (ms < 0)
-                return;
             due = owner.now + ms * kMs;
             wake = std::move(fn);
         }
