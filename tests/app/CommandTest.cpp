@@ -9,16 +9,15 @@ using cli::Verb;
 TEST(CommandTest, GoodLines)
 {
     const std::pair<QStringList, cli::Command> rows[] = {
-        {{}, {Verb::Show}}, {{"--start"}, {Verb::Start}}, {{"--stop"}, {Verb::Stop}},
-        {{"--reset"}, {Verb::Reset}}, {{"--toggle"}, {Verb::Toggle}}, {{"--sync"}, {Verb::Sync}},
-        {{"--status"}, {Verb::Status}}, {{"-h"}, {Verb::Help}},
-        {{"-session", "1a2b", "--stop"}, {Verb::Stop}},
-        {{"--delayed-start=1"}, {Verb::DelayedStart, 1}},
-        {{"--delayed-start", "32767"}, {Verb::DelayedStart, 32767}}, {{"--map=0"}, {Verb::Map, 0}},
-        {{"--map=12"}, {Verb::Map, 12}}, {{"--map=bLOOD gULCH"}, {Verb::Map, 1}},
-        {{"--map", "hang'em high"}, {Verb::Map, 7}}, {{"--special=koth"}, {Verb::Special, 0}},
-        {{"--special=Oddball"}, {Verb::Special, 1}}, {{"--special=NONE"}, {Verb::Special, 2}},
-        {{"--nudge=+1"}, {Verb::Nudge, 1}}, {{"--nudge=-1"}, {Verb::Nudge, -1}},
+        {{}, {Verb::Show}}, {{"--reset"}, {Verb::Reset}}, {{"--stop"}, {Verb::Stop}},
+        {{"--status"}, {Verb::Status}}, {{"--start"}, {Verb::Start}}, {{"--sync"}, {Verb::Sync}},
+        {{"-h"}, {Verb::Help}}, {{"--nudge=+1"}, {Verb::Nudge, 1}}, {{"--map=0"}, {Verb::Map, 0}},
+        {{"--delayed-start", "32767"}, {Verb::DelayedStart, 32767}}, {{"--toggle"}, {Verb::Toggle}},
+        {{"-session", "1a2b", "--stop"}, {Verb::Stop}}, {{"--map", "hang'em high"}, {Verb::Map, 7}},
+        {{"--map=bLOOD gULCH"}, {Verb::Map, 1}}, {{"--map=12"}, {Verb::Map, 12}},
+        {{"--delayed-start=1"}, {Verb::DelayedStart, 1}}, {{"--nudge=-1"}, {Verb::Nudge, -1}},
+        {{"--special=koth"}, {Verb::Special, 0}}, {{"--special=Oddball"}, {Verb::Special, 1}},
+        {{"--special=NONE"}, {Verb::Special, 2}},
     };
     for (const auto& [args, command] : rows) {
         const cli::Parsed parsed = cli::parse(QStringList{"zorvu-timer"} + args);
