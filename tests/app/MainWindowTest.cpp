@@ -12,7 +12,6 @@
 #include <QAction>
 #include <QKeySequence>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -144,7 +143,7 @@ TEST_F(MainWindowTest, OptionsOkAppliesTheSettingsToTheRunningMatch)
     open();
     act("cmdStart @3000 mnuOptions");
     OptionsDialog* options = window->optionsWindow();
-    QTest::keyClicks(options->findChild<QLineEdit*>("txtNotificationTime"), "sr");
+    QTest::keyClicks(options->findChild<QWidget*>("txtNotificationTime"), "sr");
     options->findChild<QAbstractButton*>("chkHotkeys")->click();
     options->findChild<QAbstractButton*>("Command1")->click();
     act("D S @4000");
