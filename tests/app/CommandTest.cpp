@@ -47,11 +47,13 @@ TEST(CommandTest, BadLines)
 TEST(CommandTest, StatusLine)
 {
     cli::Status s{0, 1, 23, true, 1, 2, {45, 72, 0, 31}};
-    EXPECT_EQ(cli::statusJson(s), R"({"clock":"00:01:23","running":true,"map":"Blood Gulch","special":"none",)"
-                                  R"("sniper":"0:45","rocket":"1:12","camo":"0:00","overshield":"0:31"})");
+    EXPECT_EQ(cli::statusJson(s),
+              R"({"clock":"00:01:23","running":true,"map":"Blood Gulch","special":"none",)"
+              R"("sniper":"0:45","rocket":"1:12","camo":"0:00","overshield":"0:31"})");
     s = {123, 4, 5, false, 12, 0, {999, 600, 999, 5}};
-    EXPECT_EQ(cli::statusJson(s), R"({"clock":"123:04:05","running":false,"map":"Wizard","special":"koth",)"
-                                  R"("sniper":null,"rocket":"10:00","camo":null,"overshield":"0:05"})");
+    EXPECT_EQ(cli::statusJson(s),
+              R"({"clock":"123:04:05","running":false,"map":"Wizard","special":"koth",)"
+              R"("sniper":null,"rocket":"10:00","camo":null,"overshield":"0:05"})");
     s.special = 1;
     EXPECT_TRUE(cli::statusJson(s).contains(R"("special":"oddball")"));
 }

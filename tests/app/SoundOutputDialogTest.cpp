@@ -29,7 +29,7 @@ TEST(SoundOutputDialogTest, ShowsTheChoiceTestsItAndSavesIt)
     dialog.findChild<QSlider*>(QStringLiteral("sldVolume"))->setValue(20);
     dialog.findChild<QPushButton*>(QStringLiteral("cmdTest"))->click();
     const SoundOutput shown{"sink.a", 20};
-    EXPECT_EQ(fake.sound.playedThrough, (QList<std::pair<QString, SoundOutput>>{{"chime.wav", shown}}));
+    EXPECT_EQ(fake.sound.playedThrough, QList{std::pair(QStringLiteral("chime.wav"), shown)});
     EXPECT_TRUE(fake.sound.output == SoundOutput{} && fake.sound.played.isEmpty());
     dialog.accept();
     EXPECT_TRUE(fake.sound.output == shown);
