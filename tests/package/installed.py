@@ -13,8 +13,7 @@ import sys
 import tempfile
 import types
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import harness  # noqa: E402
+import harness  # from tests/e2e, on the PYTHONPATH that CTest sets
 
 root = tempfile.mkdtemp(prefix="zorvu-package.")
 subprocess.run(["dpkg-deb", "-x", *glob.glob(os.path.join(sys.argv[2], "*.deb")), root], check=True)

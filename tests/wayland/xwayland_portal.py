@@ -15,11 +15,8 @@ import signal
 import subprocess
 import sys
 import tempfile
-import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
-import harness  # noqa: E402
+import harness  # from tests/e2e, on the PYTHONPATH that CTest sets
 
 
 def next_line(proc, timeout=10):
@@ -37,28 +34,25 @@ weston = subprocess.Popen(["weston", "--backend=headless-backend.so", "--xwaylan
 folder = harness.ProgramFolder(sys.argv[1])
 ini = harness.times_ini([999] * 4)
 folder.write_ini(ini.replace("disablescreensaver=0", "disablescreensaver=1"))
-portal = subprocess.Popen([sys.executable, os.path.join(HERE, "fake_portal.py")],
+# sys.path[0]: this script's folder
+portal = subprocess.Popen([sys.executable, os.path.join(sys.path[0], "fake_portal.py")],
                           stdout=subprocess.PIPE, text=True)
 program = None
 try:
-    for _ in range(300):  # Weston picks a free X display and says which
-        time.sleep(0.1)
-        if found := os.path.exists(log) and re.search(r"listening on display (:\d+)", open(log).read()):
-            break
-    assert found, "no XWayland display"
+    # Weston picks a free X display and says which.
+    found = harness.wait_for(lambda: os.path.exists(log) and re.search(
+        r"listening on display (:\d+)", open(log).read()), 30, "no XWayland display")
     env = dict(os.environ, XDG_SESSION_TYPE="wayland", WAYLAND_DISPLAY="wayland-zorvu",
                DISPLAY=found.group(1), XDG_RUNTIME_DIR=runtime)
     env.pop("QT_QPA_PLATFORM", None)
     assert next_line(portal) == "ready"
     program = subprocess.Popen([os.path.join(folder.path, "zorvu-timer")], env=env,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    window = subprocess.run(["xdotool", "search", "--sync", "--name", harness.WINDOW_TITLE],
-                            env=env, timeout=30, check=True, stdout=subprocess.PIPE, text=True)
-    assert next_line(portal) == "inhibit 8"
+    assert next_line(portal, 30) == "inhibit 8"
     folder.write_ini(ini)
     # Headless Weston has no keyboard: the key is sent to the window itself.
-    subprocess.run(["xdotool", "key", "--window", window.stdout.split()[0], "r"],
-                   env=env, timeout=10, check=True)
+    subprocess.run(["xdotool", "search", "--sync", "--name", harness.WINDOW_TITLE, "key", "--window",
+                    "%1", "r"], env=env, timeout=30, check=True)
     assert next_line(portal) == "close"
 finally:
     program and harness.end(program)
