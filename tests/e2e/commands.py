@@ -71,9 +71,6 @@ try:
         assert run(*args)[0] == 0, args
         assert shown.items() <= status().items(), (args, status())
 
-    run("--start")
-    harness.wait_for(lambda: status()["clock"] == "00:00:02")
-    run("--reset")
     assert run("--delayed-start=1")[0] == 0
     harness.wait_for(lambda: status()["running"], 5)
     # A running clock: +1 is a tick at once, -1 holds the next one back a second.
@@ -91,7 +88,6 @@ try:
     start("--toggle"), start("--toggle")
     harness.wait_for(lambda: timers[0].poll() == 0 or timers[1].poll() == 0)
     harness.wait_for(lambda: isinstance(status(), dict) and not status()["running"])
-    print("1 passed, 0 failed")
 finally:
     for timer in timers:
         timer.kill()

@@ -101,20 +101,17 @@ for i, (tick, name) in enumerate(expected):
     full = min(length[name], expected[i + 1][0] - tick if i + 1 < len(expected) else 99)
     peak = max(map(abs, samples[match["onset"]:match["end"]])) / 32768
     print("%-6d %-12s %-12s %+6.1f %6.0f" % (tick, name, match["name"], delay * 1000, heard_for * 1000))
-    for bad, text in [(match["name"] != name, "heard %s, expected %s" % (match["name"], name)),
-                      (abs(delay) > TOLERANCE, "%s came %+.0f ms from its second" % (name, delay * 1000)),
-                      (abs(heard_for - full) > LENGTH_TOLERANCE,
-                       "%s was heard for %.0f ms, not %.0f" % (name, heard_for * 1000, full * 1000)),
-                      (name != "alert" and abs(peak / (0.5 * sc["gain"]) - 1) > 0.05,
-                       "%s peaked at %.4f of full scale, not %.4f" % (name, peak, 0.5 * sc["gain"]))]:
-        if bad:
-            failures.append("tick %d: %s" % (tick, text))
-with open(os.path.join(folder.path, "times.ini")) as f:
-    if "outputdevice=%s\n" % sc["device"] not in f.read():
-        failures.append("the outputdevice key was changed")
+    failures += ["tick %d: %s" % (tick, text) for bad, text in [
+        (match["name"] != name, "heard %s, expected %s" % (match["name"], name)),
+        (abs(delay) > TOLERANCE, "%s came %+.0f ms from its second" % (name, delay * 1000)),
+        (abs(heard_for - full) > LENGTH_TOLERANCE,
+         "%s was heard for %.0f ms, not %.0f" % (name, heard_for * 1000, full * 1000)),
+        (name != "alert" and abs(peak / (0.5 * sc["gain"]) - 1) > 0.05,
+         "%s peaked at %.4f of full scale, not %.4f" % (name, peak, 0.5 * sc["gain"]))] if bad]
+if "outputdevice=%s\n" % sc["device"] not in open(os.path.join(folder.path, "times.ini")).read():
+    failures.append("the outputdevice key was changed")
 failures += ["extra sound %s at %+.3f s from S (frames %s)"
              % (h["name"], recorder.time_of(h["onset"]) - pressed, " ".join(h["labels"])) for h in remaining]
 if keep or failures:
     open(os.path.join(folder.tmp, "recording.raw"), "wb").write(samples.tobytes())
-print("%d sounds expected, %d heard" % (len(expected), len(heard)))
 sys.exit(harness.finish(folder, failures, keep))

@@ -13,14 +13,11 @@ usage: dbus-run-session -- xwayland_portal.py STAGED_PROGRAM_FOLDER"""
 import os
 import queue
 import re
-import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 import threading
 
-import dbus
 import dbus.mainloop.glib
 import dbus.service
 from gi.repository import GLib
@@ -52,7 +49,9 @@ Portal(bus, PORTAL)
 name = dbus.service.BusName("org.freedesktop.portal.Desktop", bus)
 threading.Thread(target=GLib.MainLoop().run, daemon=True).start()
 
-runtime = tempfile.mkdtemp(prefix="zorvu-weston.")
+folder = harness.ProgramFolder(sys.argv[1])
+runtime = os.path.join(folder.tmp, "runtime")  # Weston's
+os.mkdir(runtime, 0o700)
 os.makedirs("/tmp/.X11-unix", mode=0o1777, exist_ok=True)  # where XWayland's socket goes
 log = os.path.join(runtime, "weston.log")
 weston = subprocess.Popen(["weston", "--backend=headless-backend.so", "--xwayland", "--no-config",
@@ -60,7 +59,6 @@ weston = subprocess.Popen(["weston", "--backend=headless-backend.so", "--xwaylan
                           env=dict(os.environ, XDG_RUNTIME_DIR=runtime), start_new_session=True,
                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                           stderr=subprocess.STDOUT)
-folder = harness.ProgramFolder(sys.argv[1])
 ini = harness.times_ini([999] * 4)
 folder.write_ini(ini.replace("disablescreensaver=0", "disablescreensaver=1"))
 program = None
@@ -81,7 +79,6 @@ try:
     assert asked.get(timeout=10) == "close " + REQUEST
 finally:
     program and harness.end(program)
-    folder.remove()
     os.killpg(weston.pid, signal.SIGTERM)  # Weston's group holds XWayland and its helpers
     weston.wait(5)
-    shutil.rmtree(runtime, ignore_errors=True)
+    folder.remove()
