@@ -22,8 +22,9 @@ BOX = "^Delayed Start$"
 session, folder = harness.load_session(sys.argv[1]), harness.ProgramFolder(sys.argv[2])
 failures = []
 
-# The Sniper Rifle's notice comes with the clock's first tick.
-folder.write_ini(harness.times_ini([3, 999, 999, 999], lead=2))
+# The Sniper Rifle's notice comes with the clock's first tick. Global shortcuts on.
+ini = harness.times_ini([3, 999, 999, 999], lead=2)
+folder.write_ini(ini.replace("[settings]", "[settings]\nglobalshortcuts=1"))
 harness.write_tone(folder.sound("s.wav"), 1200)
 with harness.recording(session) as recorder:
     program = harness.Program(folder, session)
@@ -43,7 +44,6 @@ heard = [h["name"] for h in harness.sounds_heard(recorder.samples, {"s": 1200})]
 if heard != ["s"]:
     failures.append("D: heard %s, not the first tick's notice" % heard)
 
-folder.write_ini(harness.times_ini([30] * 4).replace("[settings]", "[settings]\nglobalshortcuts=1"))
 program = harness.Program(folder, session)
 other = subprocess.Popen(["xmessage", "-title", "other", "another program"], env=program.env)
 try:
