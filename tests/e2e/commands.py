@@ -37,8 +37,8 @@ def start(*args):
 
 def bad_input_changes_nothing():
     before = status()
-    for args in [["--bogus"], ["--map=Nowhere"], ["--map=13"], ["--delayed-start=0"],
-                 ["--nudge=2"], ["--special=ctf"], ["--start", "--stop"]]:
+    # Each fault of the parser is the parser's test's; here, what the program does with one.
+    for args in [["--bogus"], ["--map=13"], ["--nudge=2"], ["--start", "--stop"]]:
         code, out, err = run(*args)
         assert code == 2 and out == "" and len(err.splitlines()) == 1, (args, code, err)
         assert args[-1].split("=")[-1] in err, (args, err)

@@ -175,14 +175,15 @@ recording = Recorder  # the session's sound output, recorded while a with-block 
 
 class Program:
     """The program started in the session, its window found and focused, and
-    keys pressed through the X server's XTest extension."""
+    keys pressed through the X server's XTest extension; it ends with the
+    with-block it serves."""
 
     def __init__(self, folder, session):
         """Runs the program in folder.path, its output going to folder.tmp/program.log."""
         self.env = client_env(session)
         with open(os.path.join(folder.tmp, "program.log"), "a") as log:
-            self.proc = subprocess.Popen([os.path.join(folder.path, "zorvu-timer")], cwd=folder.path,
-                                         env=self.env, stdout=log, stderr=subprocess.STDOUT)
+            self.proc = subprocess.Popen(["./zorvu-timer"], cwd=folder.path, env=self.env,
+                                         stdout=log, stderr=subprocess.STDOUT)
         self.xdotool("search", "--sync", "--onlyvisible", "--name", WINDOW_TITLE,
                      "windowactivate", "--sync", "windowfocus", "--sync", timeout=30)
         x11, self.xtst = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXtst.so.6")
@@ -212,9 +213,12 @@ class Program:
                 taken = time.monotonic()
         return taken
 
-    def stop(self):
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
         self.x11.XCloseDisplay(self.display)
-        return end(self.proc)
+        end(self.proc)
 
 
 def run_clock(folder, session, ticks, tail):
@@ -222,25 +226,21 @@ def run_clock(folder, session, ticks, tail):
     game clock, and S again half a second after tick `ticks` stops it, so that
     the last sound is heard to its end within `tail` seconds. Returns the moment
     the X server had taken the first S, the program's exit code and the recorder."""
-    with recording(session) as recorder:
-        program = Program(folder, session)
-        try:
-            time.sleep(0.5)
-            pressed = program.press("s")
-            time.sleep(pressed + ticks + 0.5 - time.monotonic())
-            program.press("s")
-            time.sleep(tail)
-        finally:
-            rc = program.stop()
-    return pressed, rc, recorder
+    with recording(session) as recorder, Program(folder, session) as program:
+        time.sleep(0.5)
+        pressed = program.press("s")
+        time.sleep(pressed + ticks + 0.5 - time.monotonic())
+        program.press("s")
+        time.sleep(tail)
+    return pressed, program.proc.returncode, recorder
 
 
 def sounds_heard(samples, freqs):
     """Splits a recording into the sounds heard: a list of dicts with onset and
     end (sample indices), the tone's name ('?' when no known tone carries the
     sound) and the frames' labels. freqs maps names to tone frequencies."""
-    waves = {name: [[f(2 * math.pi * hz * i / RATE) for i in range(FRAME)] for f in (math.cos, math.sin)]
-             for name, hz in freqs.items()}
+    waves = {name: [[f(2 * math.pi * hz * i / RATE) for i in range(FRAME)]
+                    for f in (math.cos, math.sin)] for name, hz in freqs.items()}
 
     def label(frame, energy):
         """The tone that carries at least PURE of the frame's energy, else '?'."""
@@ -282,5 +282,5 @@ def sounds_heard(samples, freqs):
                 onset = next((i for i in range(max(0, group[0] * FRAME - FRAME), onset + FRAME)
                               if abs(samples[i]) >= ONSET_LEVEL * 32768), onset)
             end_ = (group[runs[n + 1][1] - 1] if n + 1 < len(runs) else group[-1]) + 1
-            heard.append({"onset": onset, "end": end_ * FRAME, "name": name, "labels": labels[a:b + 1]})
+            heard.append(dict(onset=onset, end=end_ * FRAME, name=name, labels=labels[a:b + 1]))
     return heard

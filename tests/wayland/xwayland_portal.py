@@ -43,8 +43,7 @@ class Portal(dbus.service.FallbackObject):
         asked.put("close " + path)
 
 
-dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
-bus = dbus.SessionBus()
+bus = dbus.SessionBus(mainloop=dbus.mainloop.glib.DBusGMainLoop())
 Portal(bus, PORTAL)
 name = dbus.service.BusName("org.freedesktop.portal.Desktop", bus)
 threading.Thread(target=GLib.MainLoop().run, daemon=True).start()
