@@ -37,7 +37,7 @@ def start(*args):
 
 def bad_input_changes_nothing():
     before = status()
-    # Each fault of the parser is the parser's test's; here, what the program does with one.
+    # The parser's own faults are its test's; here, what the program does with a refused line.
     for args in [["--bogus"], ["--map=13"], ["--nudge=2"], ["--start", "--stop"]]:
         code, out, err = run(*args)
         assert code == 2 and out == "" and len(err.splitlines()) == 1, (args, code, err)
