@@ -106,6 +106,6 @@ if "outputdevice=%s\n" % sc["device"] not in open(os.path.join(folder.path, "tim
     failures.append("the outputdevice key was changed")
 failures += ["extra sound %s at %+.3f s from S (frames %s)"
              % (h["name"], h["at"], " ".join(h["labels"])) for h in remaining]
-if keep or failures:
-    open(os.path.join(folder.tmp, "recording.raw"), "wb").write(recorder.samples.tobytes())
+# Kept with the folder when the test fails or is asked to keep it.
+open(os.path.join(folder.tmp, "recording.raw"), "wb").write(recorder.samples.tobytes())
 sys.exit(harness.finish(folder, failures, keep))
