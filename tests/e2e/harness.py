@@ -22,7 +22,6 @@ Timing. Every moment is on one clock, CLOCK_MONOTONIC (time.monotonic()).
 """
 
 import array
-import contextlib
 import ctypes
 import math
 import operator
@@ -54,9 +53,17 @@ def load_session(pointer):
 
 
 def client_env(session):
-    env = {**os.environ, **session, "QT_QPA_PLATFORM": "xcb"}
-    env.pop("SINK", None)
-    return env
+    return {**os.environ, **session, "QT_QPA_PLATFORM": "xcb"}
+
+
+def wait_for(check, seconds=10, what="timed out"):
+    """Polls check until it returns something true, and returns that; fails
+    saying what after the seconds."""
+    deadline = time.monotonic() + seconds
+    while not (found := check()):
+        assert time.monotonic() < deadline, what
+        time.sleep(0.05)
+    return found
 
 
 def times_ini(periods, lead=15, notify=(1, 1, 1, 1), respawnsound=0, default_file="",
@@ -67,8 +74,8 @@ def times_ini(periods, lead=15, notify=(1, 1, 1, 1), respawnsound=0, default_fil
     lines += ["respawnsound=%d" % respawnsound, "defaultsoundfilename=" + default_file,
               "boxtype=0", "alwaysontop=0", "disablescreensaver=0", "disablehotkeys=0",
               "outputdevice=" + device, "volume=%d" % volume, ""]
-    for m in range(13):
-        lines += ["[%d]" % m] + ["%s=%d" % kp for kp in zip(KEYS, periods if m == 0 else [999] * 4)] + [""]
+    for m, times in enumerate([periods] + [[999] * 4] * 12):
+        lines += ["[%d]" % m] + ["%s=%d" % kt for kt in zip(KEYS, times)] + [""]
     return "\n".join(lines)
 
 
@@ -92,8 +99,7 @@ def end(proc, sig=signal.SIGTERM):
             proc.wait(5)
         except subprocess.TimeoutExpired:
             proc.kill()
-            proc.wait()
-    return proc.returncode
+    return proc.wait()
 
 
 def finish(folder, failures, keep=False):
@@ -114,8 +120,8 @@ class ProgramFolder:
     def __init__(self, staged):
         self.tmp = tempfile.mkdtemp(prefix="zorvu-e2e-program.")
         self.path = os.path.join(self.tmp, "zorvu-timer")
-        shutil.copytree(staged, self.path, ignore=shutil.ignore_patterns("sounds"))
-        os.mkdir(os.path.join(self.path, "sounds"))
+        # sounds/ stays, empty: each test writes the sounds it listens for.
+        shutil.copytree(staged, self.path, ignore=shutil.ignore_patterns("*.wav"))
 
     def write_ini(self, text):
         with open(os.path.join(self.path, "times.ini"), "w", newline="\r\n") as f:
@@ -129,7 +135,8 @@ class ProgramFolder:
 
 
 class Recorder:
-    """Records the null sink's monitor with parec, timing each piece read."""
+    """Records the null sink's monitor with parec while a with-block runs,
+    timing each piece read."""
 
     def __init__(self, session):
         self.pieces = []        # (arrival time, samples read so far)
@@ -140,6 +147,7 @@ class Recorder:
             stdout=subprocess.PIPE, env=client_env(session))
         self.thread = threading.Thread(target=self._read, daemon=True)
         self.thread.start()
+        wait_for(lambda: self.pieces, what="parec records nothing")
 
     def _read(self):
         fd = self.proc.stdout.fileno()
@@ -148,7 +156,10 @@ class Recorder:
             self.data += piece
             self.pieces.append((now, len(self.data) // 2))
 
-    def stop(self):
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
         end(self.proc, signal.SIGINT)
         self.thread.join(5)
         self.samples = array.array("h", bytes(self.data[: len(self.data) // 2 * 2]))
@@ -159,35 +170,34 @@ class Recorder:
         return self.start + index / RATE
 
 
+recording = Recorder  # the session's sound output, recorded while a with-block runs
+
+
 class Program:
     """The program started in the session, its window found and focused, and
-    keys pressed through the X server's XTest extension."""
+    keys pressed through the X server's XTest extension; it ends with the
+    with-block it serves."""
 
     def __init__(self, folder, session):
         """Runs the program in folder.path, its output going to folder.tmp/program.log."""
         self.env = client_env(session)
         with open(os.path.join(folder.tmp, "program.log"), "a") as log:
-            self.proc = subprocess.Popen([os.path.join(folder.path, "zorvu-timer")], cwd=folder.path,
-                                         env=self.env, stdout=log, stderr=subprocess.STDOUT)
-        self.window = self.xdotool("search", "--sync", "--onlyvisible", "--name",
-                                   WINDOW_TITLE, timeout=30).split()[0]
-        self.xdotool("windowactivate", "--sync", self.window)
-        self.xdotool("windowfocus", "--sync", self.window)
+            self.proc = subprocess.Popen(["./zorvu-timer"], cwd=folder.path, env=self.env,
+                                         stdout=log, stderr=subprocess.STDOUT)
+        self.xdotool("search", "--sync", "--onlyvisible", "--name", WINDOW_TITLE,
+                     "windowactivate", "--sync", "windowfocus", "--sync", timeout=30)
         x11, self.xtst = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXtst.so.6")
-        p, c = ctypes.c_void_p, ctypes
-        for f, res, args in [(x11.XOpenDisplay, p, [c.c_char_p]),
-                             (x11.XStringToKeysym, c.c_ulong, [c.c_char_p]),
-                             (x11.XKeysymToKeycode, c.c_ubyte, [p, c.c_ulong]),
-                             (x11.XSync, c.c_int, [p, c.c_int]),
-                             (x11.XCloseDisplay, c.c_int, [p]),
-                             (self.xtst.XTestFakeKeyEvent, c.c_int, [p, c.c_uint, c.c_int, c.c_ulong])]:
-            f.restype, f.argtypes = res, args
-        self.x11, self.display = x11, x11.XOpenDisplay(self.env["DISPLAY"].encode())
-        if not self.display:
-            raise RuntimeError("cannot open display " + self.env["DISPLAY"])
+        # ctypes takes an int where nothing else is said: right for the key codes and
+        # flags, not for the display pointer (held as a c_void_p) or a keysym.
+        x11.XOpenDisplay.restype, x11.XStringToKeysym.restype = ctypes.c_void_p, ctypes.c_ulong
+        x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        x11.XKeysymToKeycode.restype = ctypes.c_ubyte
+        self.x11, display = x11, self.env["DISPLAY"]
+        self.display = ctypes.c_void_p(x11.XOpenDisplay(display.encode()))
+        assert self.display.value, "cannot open display " + display
 
-    def xdotool(self, *args, timeout=10):
-        return subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=timeout,
+    def xdotool(self, *args, timeout=10, check=True):
+        return subprocess.run(["xdotool", *args], env=self.env, check=check, timeout=timeout,
                               stdout=subprocess.PIPE, text=True).stdout
 
     def press(self, key, held=()):
@@ -203,23 +213,12 @@ class Program:
                 taken = time.monotonic()
         return taken
 
-    def stop(self):
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
         self.x11.XCloseDisplay(self.display)
-        return end(self.proc)
-
-
-@contextlib.contextmanager
-def recording(session):
-    """Records the session's sound output while the block runs."""
-    recorder = Recorder(session)
-    deadline = time.monotonic() + 10
-    while not recorder.pieces:
-        assert time.monotonic() < deadline, "parec records nothing"
-        time.sleep(0.01)
-    try:
-        yield recorder
-    finally:
-        recorder.stop()
+        end(self.proc)
 
 
 def run_clock(folder, session, ticks, tail):
@@ -227,25 +226,21 @@ def run_clock(folder, session, ticks, tail):
     game clock, and S again half a second after tick `ticks` stops it, so that
     the last sound is heard to its end within `tail` seconds. Returns the moment
     the X server had taken the first S, the program's exit code and the recorder."""
-    with recording(session) as recorder:
-        program = Program(folder, session)
-        try:
-            time.sleep(0.5)
-            pressed = program.press("s")
-            time.sleep(pressed + ticks + 0.5 - time.monotonic())
-            program.press("s")
-            time.sleep(tail)
-        finally:
-            rc = program.stop()
-    return pressed, rc, recorder
+    with recording(session) as recorder, Program(folder, session) as program:
+        time.sleep(0.5)
+        pressed = program.press("s")
+        time.sleep(pressed + ticks + 0.5 - time.monotonic())
+        program.press("s")
+        time.sleep(tail)
+    return pressed, program.proc.returncode, recorder
 
 
 def sounds_heard(samples, freqs):
     """Splits a recording into the sounds heard: a list of dicts with onset and
     end (sample indices), the tone's name ('?' when no known tone carries the
     sound) and the frames' labels. freqs maps names to tone frequencies."""
-    waves = {name: [[f(2 * math.pi * hz * i / RATE) for i in range(FRAME)] for f in (math.cos, math.sin)]
-             for name, hz in freqs.items()}
+    waves = {name: [[f(2 * math.pi * hz * i / RATE) for i in range(FRAME)]
+                    for f in (math.cos, math.sin)] for name, hz in freqs.items()}
 
     def label(frame, energy):
         """The tone that carries at least PURE of the frame's energy, else '?'."""
@@ -287,5 +282,5 @@ def sounds_heard(samples, freqs):
                 onset = next((i for i in range(max(0, group[0] * FRAME - FRAME), onset + FRAME)
                               if abs(samples[i]) >= ONSET_LEVEL * 32768), onset)
             end_ = (group[runs[n + 1][1] - 1] if n + 1 < len(runs) else group[-1]) + 1
-            heard.append({"onset": onset, "end": end_ * FRAME, "name": name, "labels": labels[a:b + 1]})
+            heard.append(dict(onset=onset, end=end_ * FRAME, name=name, labels=labels[a:b + 1]))
     return heard

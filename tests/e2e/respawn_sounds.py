@@ -18,8 +18,7 @@ recording are kept when the test fails or with --keep)
 import os
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import harness  # noqa: E402
+import harness
 
 TOLERANCE = 0.150      # seconds a sound may start away from its tick
 TICKS = 20             # ticks recorded after S
@@ -54,74 +53,59 @@ SCENARIOS = {
 }
 
 
-def expected_sounds(sc, ticks):
-    """[(tick, file)] for a clock started from fresh countdowns."""
-    periods, lead, notify = sc["periods"], sc["lead"], sc["notify"]
-    countdown, out = list(periods), []
-    for tick in range(1, ticks + 1):
-        if sc["respawnsound"] and any(c == 1 and n == 1 for c, n in zip(countdown, notify)):
-            out.append((tick, DEFAULT))
-        elif due := "".join(x for x, c, n in zip(LETTERS, countdown, notify) if c in (lead + 1, 1) and n):
-            out.append((tick, due + ".wav"))
-        countdown = [c if c == 999 else (c - 1 or p) for c, p in zip(countdown, periods)]
-    return out
+pointer, staged, scenario, *keep = sys.argv[1:]
+sc = SCENARIOS[scenario]
+periods, lead, notify = sc["periods"], sc["lead"], sc["notify"]
+# The expected (tick, file) list, from fresh countdowns.
+countdown, expected = list(periods), []
+for tick in range(1, TICKS + 1):
+    due = "".join(x for x, c, n in zip(LETTERS, countdown, notify) if n and c in (lead + 1, 1))
+    if sc["respawnsound"] and any(c == 1 and n for c, n in zip(countdown, notify)):
+        expected.append((tick, DEFAULT))
+    elif due:
+        expected.append((tick, "alert" if due + ".wav" == sc["missing"] else due + ".wav"))
+    countdown = [c if c == 999 else (c - 1 or p) for c, p in zip(countdown, periods)]
 
+# 1200, 1400, ... Hz: far from each other at 10 ms frames, and from the alert.
+freqs = dict({f: 1200 + 200 * i for i, f in enumerate(FILES + [DEFAULT])}, alert=harness.ALERT_HZ)
+length = dict(dict.fromkeys(FILES + [DEFAULT], TONE), **sc["long"], alert=ALERT_LENGTH)
+folder = harness.ProgramFolder(staged)
+# The default sound is named by its full path, outside the program folder.
+default_file = os.path.join(folder.tmp, "respawn.wav")
+folder.write_ini(harness.times_ini(periods, lead, notify, sc["respawnsound"], default_file,
+                                   sc["volume"], sc["device"]))
+for f in set(FILES) - {sc["missing"]}:
+    harness.write_tone(folder.sound(f), freqs[f], length[f])
+harness.write_tone(default_file, freqs[DEFAULT], length[DEFAULT])
 
-def main(pointer, staged, scenario, *keep):
-    sc = SCENARIOS[scenario]
-    # 1200, 1400, ... Hz: far from each other at 10 ms frames, and from the alert.
-    freqs = {name: 1200 + 200 * i for i, name in enumerate(FILES + [DEFAULT])}
-    freqs["alert"] = harness.ALERT_HZ
-    length = dict(dict.fromkeys(FILES + [DEFAULT], TONE), **sc["long"], alert=ALERT_LENGTH)
-
-    folder = harness.ProgramFolder(staged)
-    # The default sound is named by its full path, outside the program folder.
-    default_file = os.path.join(folder.tmp, "respawn.wav")
-    folder.write_ini(harness.times_ini(sc["periods"], sc["lead"], sc["notify"], sc["respawnsound"],
-                                       default_file, sc["volume"], sc["device"]))
-    for f in FILES:
-        if f != sc["missing"]:
-            harness.write_tone(folder.sound(f), freqs[f], length[f])
-    harness.write_tone(default_file, freqs[DEFAULT], length[DEFAULT])
-    expected = [(tick, "alert" if f == sc["missing"] else f) for tick, f in expected_sounds(sc, TICKS)]
-
-    pressed, rc, recorder = harness.run_clock(folder, harness.load_session(pointer), TICKS,
-                                              max(length.values()) + 0.3)
-    samples, heard = recorder.samples, harness.sounds_heard(recorder.samples, freqs)
-    failures = [] if rc in (0, -15) else ["the program ended with %s" % rc]
-    print("%-6s %-12s %-12s %6s %6s" % ("tick", "expected", "heard", "delay", "length"))
-    remaining = list(heard)
-    for i, (tick, name) in enumerate(expected):
-        match = next((h for h in remaining if abs(recorder.time_of(h["onset"]) - pressed - tick) <= 0.5), None)
-        if match is None:
-            print("%-6d %-12s %-12s" % (tick, name, "-"))
-            failures.append("tick %d: %s not heard" % (tick, name))
-            continue
-        remaining.remove(match)
-        delay = recorder.time_of(match["onset"]) - pressed - tick
-        heard_for = (match["end"] - match["onset"]) / harness.RATE
-        # Heard in full, or until the next second's sound replaced it.
-        full = min(length[name], expected[i + 1][0] - tick if i + 1 < len(expected) else 99)
-        peak = max(map(abs, samples[match["onset"]:match["end"]])) / 32768
-        print("%-6d %-12s %-12s %+6.1f %6.0f" % (tick, name, match["name"], delay * 1000, heard_for * 1000))
-        for bad, text in [(match["name"] != name, "heard %s, expected %s" % (match["name"], name)),
-                          (abs(delay) > TOLERANCE, "%s came %+.0f ms from its second" % (name, delay * 1000)),
-                          (abs(heard_for - full) > LENGTH_TOLERANCE,
-                           "%s was heard for %.0f ms, not %.0f" % (name, heard_for * 1000, full * 1000)),
-                          (name != "alert" and abs(peak / (0.5 * sc["gain"]) - 1) > 0.05,
-                           "%s peaked at %.4f of full scale, not %.4f" % (name, peak, 0.5 * sc["gain"]))]:
-            if bad:
-                failures.append("tick %d: %s" % (tick, text))
-    with open(os.path.join(folder.path, "times.ini")) as f:
-        if "outputdevice=%s\n" % sc["device"] not in f.read():
-            failures.append("the outputdevice key was changed")
-    failures += ["extra sound %s at %+.3f s from S (frames %s)"
-                 % (h["name"], recorder.time_of(h["onset"]) - pressed, " ".join(h["labels"])) for h in remaining]
-    if keep or failures:
-        open(os.path.join(folder.tmp, "recording.raw"), "wb").write(samples.tobytes())
-    print("%d sounds expected, %d heard" % (len(expected), len(heard)))
-    return harness.finish(folder, failures, keep)
-
-
-if __name__ == "__main__":
-    sys.exit(main(*sys.argv[1:]))
+pressed, rc, recorder = harness.run_clock(folder, harness.load_session(pointer), TICKS,
+                                          max(length.values()) + 0.3)
+# The sounds heard, each with its onset in seconds after the first S.
+remaining = [dict(h, at=recorder.time_of(h["onset"]) - pressed)
+             for h in harness.sounds_heard(recorder.samples, freqs)]
+failures = [] if rc in (0, -15) else ["the program ended with %s" % rc]
+for i, (tick, name) in enumerate(expected):
+    match = next((h for h in remaining if abs(h["at"] - tick) <= 0.5), None)
+    if match is None:
+        failures.append("tick %d: %s not heard" % (tick, name))
+        continue
+    remaining.remove(match)
+    delay = match["at"] - tick
+    heard_for = (match["end"] - match["onset"]) / harness.RATE
+    # Heard in full, or until the next second's sound replaced it.
+    full = min(length[name], expected[i + 1][0] - tick if i + 1 < len(expected) else 99)
+    peak = max(map(abs, recorder.samples[match["onset"]:match["end"]])) / 32768
+    failures += ["tick %d: %s" % (tick, text) for bad, text in [
+        (match["name"] != name, "heard %s, expected %s" % (match["name"], name)),
+        (abs(delay) > TOLERANCE, "%s came %+.0f ms from its second" % (name, delay * 1000)),
+        (abs(heard_for - full) > LENGTH_TOLERANCE,
+         "%s was heard for %.0f ms, not %.0f" % (name, heard_for * 1000, full * 1000)),
+        (name != "alert" and abs(peak / (0.5 * sc["gain"]) - 1) > 0.05,
+         "%s peaked at %.4f of full scale, not %.4f" % (name, peak, 0.5 * sc["gain"]))] if bad]
+if "outputdevice=%s\n" % sc["device"] not in open(os.path.join(folder.path, "times.ini")).read():
+    failures.append("the outputdevice key was changed")
+failures += ["extra sound %s at %+.3f s from S (frames %s)"
+             % (h["name"], h["at"], " ".join(h["labels"])) for h in remaining]
+# Kept with the folder when the test fails or is asked to keep it.
+open(os.path.join(folder.tmp, "recording.raw"), "wb").write(recorder.samples.tobytes())
+sys.exit(harness.finish(folder, failures, keep))

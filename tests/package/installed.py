@@ -13,8 +13,7 @@ import sys
 import tempfile
 import types
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import harness  # noqa: E402
+import harness  # from tests/e2e, on the PYTHONPATH that CTest sets
 
 root = tempfile.mkdtemp(prefix="zorvu-package.")
 subprocess.run(["dpkg-deb", "-x", *glob.glob(os.path.join(sys.argv[2], "*.deb")), root], check=True)
@@ -32,13 +31,10 @@ saved = os.path.join(root, "home", ".config", "zorvu-timer", "times.ini")
 folder = types.SimpleNamespace(path=os.path.join(root, "usr", "bin"), tmp=root)
 _, _, recorder = harness.run_clock(folder, session, 3, 1)
 first = open(saved).read()
-program = harness.Program(folder, session)
-try:
+with harness.Program(folder, session) as program:
     # Options: a new lead time, then OK, six fields back from the time box.
     program.xdotool("key", "ctrl+o", "sleep", "1", "key", "ctrl+a", "7",
-                     *["shift+Tab"] * 6, "space", "sleep", "1")
-finally:
-    program.stop()
+                    *["shift+Tab"] * 6, "space", "sleep", "1")
 heard = [s["name"] for s in harness.sounds_heard(recorder.samples, {"s": 1200, "alert": 880})]
 lead = [line for line in open(saved).read().splitlines() if line.startswith("time=")]
 untouched = open(os.path.join(share, "times.ini")).read() == shipped

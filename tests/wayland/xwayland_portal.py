@@ -5,65 +5,79 @@ is an X11 client of XWayland), and with no ScreenSaver service on the session bu
 holds the idle blanking off through the desktop portal: an inhibit on load, closed
 when the setting is turned off (and Reset reloads the settings).
 
+The portal is a fake one in this process that only holds inhibits and notes what
+it is asked.
+
 usage: dbus-run-session -- xwayland_portal.py STAGED_PROGRAM_FOLDER"""
 
 import os
+import queue
 import re
-import select
-import shutil
 import signal
 import subprocess
 import sys
-import tempfile
-import time
+import threading
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
-import harness  # noqa: E402
+import dbus.mainloop.glib
+import dbus.service
+from gi.repository import GLib
+
+import harness  # from tests/e2e, on the PYTHONPATH that CTest sets
+
+PORTAL = "/org/freedesktop/portal/desktop"
+REQUEST = PORTAL + "/request/zorvu/1"  # the handle it gives every inhibit
+asked = queue.Queue()  # "inhibit FLAGS" and "close PATH", as the program asks them
 
 
-def next_line(proc, timeout=10):
-    ready, _, _ = select.select([proc.stdout], [], [], timeout)
-    return proc.stdout.readline().strip() if ready else "(nothing in %d s)" % timeout
+class Portal(dbus.service.FallbackObject):
+    """The portal's object, and below it the inhibits' requests."""
+
+    @dbus.service.method("org.freedesktop.portal.Inhibit", in_signature="sua{sv}",
+                         out_signature="o")
+    def Inhibit(self, window, flags, options):
+        asked.put("inhibit %d" % flags)
+        return REQUEST
+
+    @dbus.service.method("org.freedesktop.portal.Request", path_keyword="path")
+    def Close(self, path):
+        asked.put("close " + path)
 
 
-runtime = tempfile.mkdtemp(prefix="zorvu-weston.")
+bus = dbus.SessionBus(mainloop=dbus.mainloop.glib.DBusGMainLoop())
+Portal(bus, PORTAL)
+name = dbus.service.BusName("org.freedesktop.portal.Desktop", bus)
+threading.Thread(target=GLib.MainLoop().run, daemon=True).start()
+
+folder = harness.ProgramFolder(sys.argv[1])
+runtime = os.path.join(folder.tmp, "runtime")  # Weston's
+os.mkdir(runtime, 0o700)
 os.makedirs("/tmp/.X11-unix", mode=0o1777, exist_ok=True)  # where XWayland's socket goes
 log = os.path.join(runtime, "weston.log")
 weston = subprocess.Popen(["weston", "--backend=headless-backend.so", "--xwayland", "--no-config",
                            "--idle-time=0", "--socket=wayland-zorvu", "--log=" + log],
                           env=dict(os.environ, XDG_RUNTIME_DIR=runtime), start_new_session=True,
-                          stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
-folder = harness.ProgramFolder(sys.argv[1])
+                          stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.STDOUT)
 ini = harness.times_ini([999] * 4)
 folder.write_ini(ini.replace("disablescreensaver=0", "disablescreensaver=1"))
-portal = subprocess.Popen([sys.executable, os.path.join(HERE, "fake_portal.py")],
-                          stdout=subprocess.PIPE, text=True)
 program = None
 try:
-    for _ in range(300):  # Weston picks a free X display and says which
-        time.sleep(0.1)
-        if found := os.path.exists(log) and re.search(r"listening on display (:\d+)", open(log).read()):
-            break
-    assert found, "no XWayland display"
+    # Weston picks a free X display and says which.
+    found = harness.wait_for(lambda: os.path.exists(log) and re.search(
+        r"listening on display (:\d+)", open(log).read()), 30, "no XWayland display")
     env = dict(os.environ, XDG_SESSION_TYPE="wayland", WAYLAND_DISPLAY="wayland-zorvu",
                DISPLAY=found.group(1), XDG_RUNTIME_DIR=runtime)
     env.pop("QT_QPA_PLATFORM", None)
-    assert next_line(portal) == "ready"
     program = subprocess.Popen([os.path.join(folder.path, "zorvu-timer")], env=env,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    window = subprocess.run(["xdotool", "search", "--sync", "--name", harness.WINDOW_TITLE],
-                            env=env, timeout=30, check=True, stdout=subprocess.PIPE, text=True)
-    assert next_line(portal) == "inhibit 8"
+    assert asked.get(timeout=30) == "inhibit 8"
     folder.write_ini(ini)
     # Headless Weston has no keyboard: the key is sent to the window itself.
-    subprocess.run(["xdotool", "key", "--window", window.stdout.split()[0], "r"],
-                   env=env, timeout=10, check=True)
-    assert next_line(portal) == "close"
+    subprocess.run(["xdotool", "search", "--sync", "--name", harness.WINDOW_TITLE,
+                    "key", "--window", "%1", "r"], env=env, timeout=30, check=True)
+    assert asked.get(timeout=10) == "close " + REQUEST
 finally:
     program and harness.end(program)
-    portal.terminate()
-    folder.remove()
     os.killpg(weston.pid, signal.SIGTERM)  # Weston's group holds XWayland and its helpers
     weston.wait(5)
-    shutil.rmtree(runtime, ignore_errors=True)
+    folder.remove()

@@ -1,0 +1,56 @@
+#!/usr/bin/env python3
+"""End to end, keys under a real window manager, one program run each:
+
+- One press of D opens one Delayed Start box. The focus comes back to the main
+  window only some time after the box's own event loop has ended; the press must
+  not act a second time then.
+- With global shortcuts on, Ctrl+Alt+S starts the clock while another program's
+  window has the focus (the keys are grabbed on the X server; the session bus has
+  no portal).
+
+usage: keys.py SESSION_POINTER STAGED_PROGRAM_FOLDER
+"""
+
+import subprocess
+import sys
+import time
+
+import harness
+
+BOX = "^Delayed Start$"
+session, folder = harness.load_session(sys.argv[1]), harness.ProgramFolder(sys.argv[2])
+failures = []
+
+# The Sniper Rifle's notice comes with the clock's first tick. Global shortcuts on.
+ini = harness.times_ini([3, 999, 999, 999], lead=2)
+folder.write_ini(ini.replace("[settings]", "[settings]\nglobalshortcuts=1"))
+harness.write_tone(folder.sound("s.wav"), 1200)
+with harness.recording(session) as recorder, harness.Program(folder, session) as program:
+    program.press("d")
+    program.xdotool("search", "--sync", "--onlyvisible", "--name", BOX)
+    program.press("1")  # replaces the 30 the box offers
+    entered = program.press("Return")
+    time.sleep(1.0)
+    if program.xdotool("search", "--onlyvisible", "--name", BOX, check=False).split():
+        failures.append("a Delayed Start box is open after Enter")
+    # The count shows 1, then 0; the clock starts 2 s after Enter and ticks 1 s later.
+    time.sleep(entered + 3.8 - time.monotonic())
+heard = [h["name"] for h in harness.sounds_heard(recorder.samples, {"s": 1200})]
+if heard != ["s"]:
+    failures.append("D: heard %s, not the first tick's notice" % heard)
+
+with harness.Program(folder, session) as program:
+    other = subprocess.Popen(["xmessage", "-title", "other", "another program"], env=program.env)
+    try:
+        program.xdotool("search", "--sync", "--onlyvisible", "--name", "^other$",
+                        "windowactivate", "--sync")
+        program.press("s", held=["Control_L", "Alt_L"])
+        time.sleep(0.5)
+        focused = program.xdotool("getactivewindow", "getwindowname").strip()
+        status = subprocess.run(["./zorvu-timer", "--status"], cwd=folder.path, env=program.env,
+                                stdout=subprocess.PIPE, text=True, timeout=10).stdout.strip()
+    finally:
+        other.kill()
+if focused != "other" or '"running":true' not in status:
+    failures.append("Ctrl+Alt+S, the focus on %s: status %s" % (focused, status))
+sys.exit(harness.finish(folder, failures))
