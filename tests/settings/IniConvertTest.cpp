@@ -4,11 +4,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <random>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -106,12 +106,10 @@ TEST(Ini, FailedWriteSaysWhyAndLeavesTheOldFileWhole)
     put(file, old);
     auto refused = [](const QString& name, const QString& value) {
         QString error;
-        const bool ok = WriteIni("settings", "time", value, name, &error);
-        return !ok && !error.isEmpty();
+        return !WriteIni("settings", "time", value, name, &error) && !error.isEmpty();
     };
-    EXPECT_TRUE(refused(file, "1\n[x]"));
-    EXPECT_TRUE(refused(file, "1\r2"));
-    EXPECT_TRUE(refused(file, QString::fromLatin1("1\0" "2", 3)));
+    for (const QString& value : QStringList{"1\n[x]", "1\r2", QString::fromLatin1("1\0" "2", 3)})
+        EXPECT_TRUE(refused(file, value)) << value.toStdString();
     EXPECT_TRUE(refused(dir.filePath("no/such/folder/times.ini"), "1"));
     EXPECT_TRUE(refused(dir.path(), "1"));
 
@@ -119,8 +117,7 @@ TEST(Ini, FailedWriteSaysWhyAndLeavesTheOldFileWhole)
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tiny = saved;
-    tiny.rlim_cur = 1024;
+    const rlimit tiny{1024, saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &tiny);
     const bool tooBig = refused(file, QString(4000, 'x'));
     setrlimit(RLIMIT_FSIZE, &saved);
@@ -145,13 +142,12 @@ TEST(Ini, KilledMidSaveTheFileIsOldOrNewWithOneLeftoverAtMost)
         ASSERT_TRUE(WriteIni("s", values[v], file));
         contents[v] = slurp(file);
     }
-    std::mt19937 random(std::random_device{}());
     for (int kill = 1; kill <= 60; ++kill) {
         const pid_t saver = fork();
         ASSERT_GE(saver, 0);
         for (int v = 0; saver == 0; v ^= 1)
             WriteIni("s", values[v], file);
-        usleep(std::uniform_int_distribution<useconds_t>(0, 30000)(random));
+        usleep(QRandomGenerator::global()->bounded(30000));
         ::kill(saver, SIGKILL);
         waitpid(saver, nullptr, 0);
         const QByteArray now = slurp(file);
@@ -162,30 +158,25 @@ TEST(Ini, KilledMidSaveTheFileIsOldOrNewWithOneLeftoverAtMost)
     EXPECT_EQ(files(dir), QStringList{"times.ini"});
 }
 
-TEST(Convert, Numbers)
+// Text as a number, a whole number and a truth value.
+TEST(Convert, NumbersAndTruth)
 {
-    using Number = std::optional<double>;
-    const struct { const char* text; Number number; std::optional<qint16> whole; } cases[] = {
-        {"2.5", 2.5, 2}, {"3.5", 3.5, 4}, {"-2.5", -2.5, -2}, {"12.5", 12.5, 12},
-        {"13.5", 13.5, 14}, {"2.51", 2.51, 3}, {" \t15 ", 15, 15}, {"1e3", 1000, 1000},
-        {".5", 0.5, 0}, {"+7.", 7, 7}, {"32767", 32767, 32767}, {"32767.5", 32767.5, {}},
-        {"-32768", -32768, -32768}, {"-32768.5", -32768.5, -32768}, {"-32769", -32769, {}},
-        {"40000", 40000, {}}, {"abc", {}, {}}, {"", {}, {}}, {" ", {}, {}}, {"1,5", {}, {}},
-        {"0x10", {}, {}}, {"1e", {}, {}}, {"5\n", {}, {}}, {"1e999", {}, {}},
+    const struct { const char* text; std::optional<double> number; std::optional<qint16> whole;
+                   std::optional<bool> truth; } cases[] = {
+        {"2.5", 2.5, 2, true}, {"3.5", 3.5, 4, true}, {"-2.5", -2.5, -2, true},
+        {"12.5", 12.5, 12, true}, {"13.5", 13.5, 14, true}, {"2.51", 2.51, 3, true},
+        {" \t15 ", 15, 15, true}, {"1e3", 1000, 1000, true}, {".5", 0.5, 0, true},
+        {"+7.", 7, 7, true}, {"32767", 32767, 32767, true}, {"32767.5", 32767.5, {}, true},
+        {"-32768", -32768, -32768, true}, {"-32768.5", -32768.5, -32768, true},
+        {"-32769", -32769, {}, true}, {"0", 0, 0, false}, {"0.0", 0, 0, false}, {"abc", {}, {}, {}},
+        {"", {}, {}, {}}, {" ", {}, {}, {}}, {"1,5", {}, {}, {}}, {"0x10", {}, {}, {}},
+        {"1e", {}, {}, {}}, {"5\n", {}, {}, {}}, {"1e999", {}, {}, {}}, {"True", {}, {}, true},
+        {"FALSE", {}, {}, false}, {"tRuE", {}, {}, true}, {" true ", {}, {}, true},
+        {"yes", {}, {}, {}}, {"truefalse", {}, {}, {}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(convert::toNumber(c.text), c.number) << '"' << c.text << '"';
         EXPECT_EQ(convert::toWholeNumber(c.text), c.whole) << '"' << c.text << '"';
+        EXPECT_EQ(convert::toTruth(c.text), c.truth) << '"' << c.text << '"';
     }
-}
-
-TEST(Convert, Truth)
-{
-    const struct { const char* text; std::optional<bool> want; } cases[] = {
-        {"True", true}, {"FALSE", false}, {"tRuE", true}, {" true ", true}, {"2", true},
-        {"-1", true}, {"0.5", true}, {"0", false}, {"0.0", false}, {"yes", {}}, {"", {}},
-        {"truefalse", {}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(convert::toTruth(c.text), c.want) << '"' << c.text << '"';
 }

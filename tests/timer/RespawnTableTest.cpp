@@ -3,10 +3,7 @@
 
 #include <gtest/gtest.h>
 
-using respawn::Column;
-using respawn::Table;
-
-namespace {
+using namespace respawn;
 
 // Each entry read by its map section and key; one that is missing or cannot be read
 // keeps its countdown; the periods follow the countdowns. PAL adds ten to each entry,
@@ -20,16 +17,15 @@ TEST(RespawnTable, LoadKeepsWhatItCannotReadAndPalStaysIn16Bits)
     Table want, times, base{};
     want.fill({-7, -7, -7, -7});
     times = want;
+    loadTimes(times, base, dir.filePath("missing.ini"));
+    EXPECT_EQ(base, want);
     want[0] = {10, 2, -7, -7};
     want[5] = {-7, 7, 999, 4};
     want[12] = {-5, 32757, 32758, -7};
-    respawn::loadTimes(times, base, dir.iniPath());
+    loadTimes(times, base, dir.iniPath());
     EXPECT_EQ(times, want);
     EXPECT_EQ(base, want);
-    respawn::loadTimes(times, base = {}, dir.filePath("missing.ini"));
-    EXPECT_EQ(times, want);
-    EXPECT_EQ(base, want);
-    respawn::applyBoxType(times);
+    applyBoxType(times);
     EXPECT_EQ(times[5], (Column{3, 17, 999, 14}));
     EXPECT_EQ(times[12], (Column{5, 32767, 32758, 3}));
 }
@@ -44,12 +40,10 @@ TEST(RespawnTable, CountDownAndReloadOnlyTheGivenMap)
     const Table others = times;
     times[4] = {999, 5, 1, 0};
     base[4] = {999, 50, 40, 20};
-    respawn::countDown(times, 4);
+    countDown(times, 4);
     EXPECT_EQ(times[4], (Column{999, 4, 0, 0}));
-    respawn::reloadExpired(times, base, 4);
+    reloadExpired(times, base, 4);
     EXPECT_EQ(times[4], (Column{999, 4, 40, 20}));
     times[4] = others[4];
     EXPECT_EQ(times, others);
 }
-
-} // namespace
