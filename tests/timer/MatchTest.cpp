@@ -105,16 +105,15 @@ TEST(MatchTest, Scripts)
         {"m1 k1 t40 k2 t40 k1 t40", "0:2:0 off 1111 -", {999, 999, 999, 999},
          "27:oddball 109:oddball"},
         {"m1 k0 t10 k1 t5 k0 t45", "0:1:0 off 1111 -", {999, 999, 999, 999}, "64:hill"},
-        {"m1 k0 t50 R t60", "0:1:0 off 1111 -", {999, 999, 999, 999}, "108:hill"},
-        {"m1 k1 t30 R t30", "0:0:30 off 1111 -", {999, 999, 999, 999}, "27:oddball 58:oddball"},
+        {"m1 k0 t50 R t60 k1 t30 R t30", "0:0:30 off 1111 -", {999, 999, 999, 999},
+         "108:hill 140:oddball 170:oddball"},
         // The delayed start: the count on the button, then Start.
         {"d0 d- d-5", "0:0:0 off 1111 -", {10, 6, 999, 4}, nullptr},
         {"d25 T1 d10 T1", "0:0:0 off 1111 9", {10, 6, 999, 4}, nullptr},
         {"d3 T1 d- T1", "0:0:0 off 1111 1", {10, 6, 999, 4}, nullptr},
         {"d3 T1 d0 T1", "0:0:0 on 0100 -", {10, 6, 999, 4}, nullptr},
         // Start during a count: the count goes on and starts it again; Stop and Reset leave it.
-        {"d2 S T1", "0:0:0 on 0100 1", {10, 6, 999, 4}, nullptr},
-        {"d2 P R T1", "0:0:0 off 1111 1", {10, 6, 999, 4}, "3:o 3:o"},
+        {"d2 S T1 P R T1", "0:0:0 off 1111 0", {10, 6, 999, 4}, "5:o 5:o"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.script);
