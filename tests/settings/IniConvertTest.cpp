@@ -42,6 +42,7 @@ TEST(Ini, ReadsFilesAsTheWin32ProfileFunctionsDo)
         {"[s]\nk=Caf\xC3\xA9.wav", "Caf\u00E9.wav"}, {"[s]\rj=2\rk=1\r", "1"},
         {"[s]\r\n[B\r\nk=1", "1"}, {"[s]\n[B]\nk=1", ""}, {QByteArray("[s]\nk=12 \0xyz", 13), "12"},
         {"[s]\nk=\xEF\xBB\xBF", QString(QChar(0xFEFF))},
+        {"[s]\nk=" + QByteArray(800, 'x'), QString(749, 'x')},
         {"[s]\nk=\"" + QByteArray(800, 'x') + '"', QString(749, 'x')},
     };
     const TempProgramFolder dir;
@@ -78,14 +79,14 @@ TEST(Ini, WriteChangesOneLineAndKeepsTheRestByteForByte)
     };
     for (const auto& c : cases) {
         const TempProgramFolder dir;
-        const QString file = dir.iniPath();
         ASSERT_TRUE(c.before == "<none>" || dir.writeIni(c.before));
-        ASSERT_TRUE(QFile(file + ".saving-Ab12cd").open(QIODevice::WriteOnly)); // a killed save's
-        ASSERT_TRUE(QFile(file + ".backup").open(QIODevice::WriteOnly));        // the user's
-        QString error;
-        EXPECT_TRUE(WriteIni(c.section, c.key, c.value, file, &error)) << error.toStdString();
-        EXPECT_EQ(slurp(file), c.after) << c.before.toStdString();
-        EXPECT_EQ(ReadIni(c.section, c.key, file), c.value);
+        // A killed save's leftover, and the user's own backup.
+        ASSERT_TRUE(QFile(dir.iniPath() + ".saving-Ab12cd").open(QIODevice::WriteOnly));
+        ASSERT_TRUE(QFile(dir.iniPath() + ".backup").open(QIODevice::WriteOnly));
+        QString why;
+        EXPECT_TRUE(WriteIni(c.section, c.key, c.value, dir.iniPath(), &why)) << why.toStdString();
+        EXPECT_EQ(slurp(dir.iniPath()), c.after) << c.before.toStdString();
+        EXPECT_EQ(ReadIni(c.section, c.key, dir.iniPath()), c.value);
         EXPECT_EQ(files(dir), QStringList({"times.ini", "times.ini.backup"}));
     }
 }
