@@ -82,7 +82,8 @@ TEST(MatchTest, Scripts)
         {"c32767:59:58 t3", "32767:59:59 off 1111 -", {9, 5, 999, 3}, "1:o"},
         // Reset stops and clears; its two passes see the old countdowns; Delayed Start stays off.
         {"S t2 R", "0:0:0 off 1110 -", {10, 6, 999, 4}, "2:o 4:r 4:r"},
-        {"S t3 m2", "0:0:0 off 1110 -", {30, 60, 90, 120}, "2:o 4:r"},
+        // A map choice resets too; on map 2 the camouflage, notified with 0, stays silent.
+        {"S t3 m2 t87", "0:1:27 off 1110 -", {3, 33, 3, 33}, "2:o 4:r 32:s 35:s 62:sr 65:sr 92:s"},
         // Options OK while the clock runs: every countdown afresh, the clock runs on.
         {"S t3 O t1", "0:0:4 on 0100 -", {9, 5, 999, 3}, "2:o 4:r 6:o"},
         // The S key stops the clock only when it started it: after the mouse, S starts (no
