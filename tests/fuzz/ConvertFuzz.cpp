@@ -10,12 +10,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
     const auto number = convert::toNumber(text);
     const auto whole = convert::toWholeNumber(text);
-    const auto truth = convert::toTruth(text);
-    if (number && !std::isfinite(*number))
-        std::abort();
-    if (whole && (!number || convert::roundHalfEven(*number) != *whole))
-        std::abort();
-    if (number && (!truth || *truth != (*number != 0)))
+    if ((number && !std::isfinite(*number))
+        || (whole && (!number || convert::roundHalfEven(*number) != *whole))
+        || (number && convert::toTruth(text) != (*number != 0)))
         std::abort();
     return 0;
 }

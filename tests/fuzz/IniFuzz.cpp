@@ -15,6 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static QTemporaryDir dir;
     static const QString file = dir.filePath("times.ini");
+    static const QRegularExpression blanks("^[ \t]+|[ \t]+\\z"),
+        quoted(R"(^(["'])(.*)\1\z)", QRegularExpression::DotMatchesEverythingOption);
     FuzzedDataProvider in(data, size);
     const QString section = QString::fromStdString(in.ConsumeRandomLengthString(40));
     const QString key = QString::fromStdString(in.ConsumeRandomLengthString(40));
@@ -26,14 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     f.close();
 
     ReadIni(section, key, file);
-    if (WriteIni(section, key, value, file)) {
-        static const QRegularExpression blanks("^[ \t]+|[ \t]+\\z"),
-            quoted(R"(^(["'])(.*)\1\z)", QRegularExpression::DotMatchesEverythingOption);
-        const QString want = QString(value).remove(blanks).replace(quoted, "\\2").left(749);
-        if (ReadIni(section, key, file) != want)
-            std::abort();
-    } else if (!f.open(QIODevice::ReadOnly) || f.readAll() != before) {
+    const QString want = QString(value).remove(blanks).replace(quoted, "\\2").left(749);
+    if (WriteIni(section, key, value, file) ? ReadIni(section, key, file) != want
+                                            : !f.open(QIODevice::ReadOnly) || f.readAll() != before)
         std::abort();
-    }
     return 0;
 }

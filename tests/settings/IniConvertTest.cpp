@@ -1,26 +1,19 @@
 #include "settings/Convert.h"
 #include "settings/Ini.h"
 #include "support/Printers.h"
+#include "support/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
+#include <QRandomGenerator>
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <random>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
-
-void put(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 QByteArray slurp(const QString& path)
 {
@@ -28,107 +21,88 @@ QByteArray slurp(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
 }
 
-} // namespace
-
-TEST(Ini, ReadsCaseBlindTrimmedFirstMatchAndCutsLongValues)
+QStringList files(const TempProgramFolder& dir)
 {
-    QTemporaryDir dir;
-    const QString file = dir.filePath("times.ini");
-    put(file, "; [0]\r\nsniper=1\r\n[Settings]\r\n  Time =  15 \t\r\nTIME=14\r\n\r\n[0]\nsniper=120\n"
-              "[settings]\ntime=99\nother=1\n[long]\nv=" + QByteArray(800, 'x'));
-    const struct { const char* section; const char* key; QString want; } cases[] = {
-        {"settings", "time", "15"}, {"SETTINGS", "tImE", "15"}, {"0", "Sniper", "120"},
-        {"0", "rocket", ""}, {"9", "sniper", ""}, {"settings", "other", ""},
-        {"long", "v", QString(749, 'x')},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(ReadIni(c.section, c.key, file), c.want) << c.section << '/' << c.key;
-    EXPECT_EQ(ReadIni("settings", "time", dir.filePath("missing.ini")), "");
+    return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
 }
 
+} // namespace
+
+// Every file is read as [s] K: names match in either letter case.
 TEST(Ini, ReadsFilesAsTheWin32ProfileFunctionsDo)
 {
     const struct { QByteArray file; QString want; } cases[] = {
-        {"[s]\nk=\"abc\"", "abc"}, {"[s]\nk= \" abc \" ", " abc "}, {"[s]\nk=''", ""}, {"[s]\nk=\"", "\""},
+        {"[S]\r\n  k =  15 \t\r\nK=14", "15"}, {"; [s]\nk=1\n[s]\nk=2", "2"},
+        {"[s]\nj=1\n[S]\nk=2", ""}, {"[t]\nk=1", ""}, {"[s]\nk=\"abc\"", "abc"},
+        {"[s]\nk= \" abc \" ", " abc "}, {"[s]\nk=''", ""}, {"[s]\nk=\"", "\""},
         {"[s]\nk=\"abc", "\"abc"}, {"[s]\nk='abc\"", "'abc\""}, {"\xEF\xBB\xBF[s]\nk=1", "1"},
         {QByteArray("\xFF\xFE[\0s\0]\0\r\0k\0=\0\xE9\0\x03\x20\n\0", 20), "\u00E9\u2003"},
         {QByteArray("\xFE\xFF\0[\0s\0]\0\n\0k\0=\0\"\0\xE9\0\"", 20), "\u00E9"},
         {"[s]\nk=Caf\xE9\x92s \x80\x81.wav", "Caf\u00E9\u2019s \u20AC\u0081.wav"},
-        {"[s]\nk=Caf\xC3\xA9.wav", "Caf\u00E9.wav"}, {"[s]\rj=2\rk=1\r", "1"}, {"[s]\r\n[B\r\nk=1", "1"},
-        {"[s]\n[B]\nk=1", ""}, {QByteArray("[s]\nk=12 \0xyz", 13), "12"}, {"[s]\nk=\xEF\xBB\xBF", QString(QChar(0xFEFF))},
+        {"[s]\nk=Caf\xC3\xA9.wav", "Caf\u00E9.wav"}, {"[s]\rj=2\rk=1\r", "1"},
+        {"[s]\r\n[B\r\nk=1", "1"}, {"[s]\n[B]\nk=1", ""}, {QByteArray("[s]\nk=12 \0xyz", 13), "12"},
+        {"[s]\nk=\xEF\xBB\xBF", QString(QChar(0xFEFF))},
+        {"[s]\nk=" + QByteArray(800, 'x'), QString(749, 'x')},
         {"[s]\nk=\"" + QByteArray(800, 'x') + '"', QString(749, 'x')},
     };
+    const TempProgramFolder dir;
     for (const auto& c : cases) {
-        QTemporaryDir dir;
-        put(dir.filePath("times.ini"), c.file);
-        EXPECT_EQ(ReadIni("s", "k", dir.filePath("times.ini")), c.want) << c.file.toStdString();
+        ASSERT_TRUE(dir.writeIni(c.file));
+        EXPECT_EQ(ReadIni("s", "K", dir.iniPath()), c.want) << c.file.toStdString();
     }
 }
 
-TEST(Ini, WritesInTheFilesOwnEncodingAndReadsBackWhatItWrote)
-{
-    const struct { QByteArray before; QString value; QByteArray after; } cases[] = {
-        {"\xEF\xBB\xBF[s]\nk=1\n", "2", "\xEF\xBB\xBF[s]\nk=2\n"},
-        {QByteArray("\xFF\xFE[\0s\0]\0\r\0", 10), "\u00E9",
-         QByteArray("\xFF\xFE[\0s\0]\0\r\0K\0=\0\xE9\0\r\0", 18)},
-        {QByteArray("\xFE\xFF\0[\0s\0]", 8), "1", QByteArray("\xFE\xFF\0[\0s\0]\0\n\0K\0=\0\x31\0\n", 18)},
-        {"[s]\nk=Caf\xE9\x92s.wav\n", "Caf\u00E9\u2019s.wav", "[s]\nk=Caf\xE9\x92s.wav\n"},
-        {"[s]\nk=\xE9\n", "\u00C3\u00A9", "[s]\nk=\xC3\x83\xC2\xA9\n"},
-        {"[s]\nk=1\n", "Caf\u00E9", "[s]\nk=Caf\xC3\xA9\n"},
-        {"[s]\rk=1\r[t]\r", "2", "[s]\rk=2\r[t]\r"},
-    };
-    for (const auto& c : cases) {
-        QTemporaryDir dir;
-        const QString file = dir.filePath("times.ini");
-        put(file, c.before);
-        put(file + ".saving-Ab12cd", "left over by a killed save");
-        put(file + ".backup", "the user's");
-        EXPECT_TRUE(WriteIni("s", "k", c.value, file));
-        EXPECT_EQ(slurp(file), c.after) << c.before.toStdString();
-        EXPECT_EQ(ReadIni("s", "k", file), c.value);
-        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"times.ini", "times.ini.backup"}));
-    }
-}
-
+// A write changes one line, in the file's own encoding, keeps every other byte and
+// removes a killed save's leftover, never the user's backup.
 TEST(Ini, WriteChangesOneLineAndKeepsTheRestByteForByte)
 {
-    const struct { QByteArray before; const char* section; const char* key; QByteArray after; } cases[] = {
-        {"<none>", "settings", "time", "[settings]\nTIME=v\n"},
-        {"; top\r\n\r\n[Settings]\r\nTime = 15\r\n\r\n[0]\r\nsniper=120",
-         "settings", "time", "; top\r\n\r\n[Settings]\r\nTime=v\r\n\r\n[0]\r\nsniper=120"},
-        {"; top\r\n\r\n[Settings]\r\nTime = 15\r\n\r\n[0]\r\nsniper=120",
-         "settings", "boxtype", "; top\r\n\r\n[Settings]\r\nTime = 15\r\nBOXTYPE=v\r\n\r\n[0]\r\nsniper=120"},
-        {"[0]\nsniper=120", "0", "sniper", "[0]\nsniper=v"},
-        {"[0]\nsniper=120", "0", "camo", "[0]\nsniper=120\nCAMO=v\n"},
-        {"[0]\nsniper=120", "settings", "time", "[0]\nsniper=120\n[settings]\nTIME=v\n"},
-        {"[a]\nk=1\nK=2\n[A]\nk=3\n", "A", "k", "[a]\nk=v\nK=2\n[A]\nk=3\n"},
+    const QByteArray crlf = "; top\r\n\r\n[Settings]\r\nTime = 15\r\n\r\n[0]\r\nj=1";
+    const struct { QByteArray before; const char* section; const char* key; QString value;
+                   QByteArray after; } cases[] = {
+        {"<none>", "settings", "time", "v", "[settings]\nTIME=v\n"},
+        {crlf, "settings", "time", "v", "; top\r\n\r\n[Settings]\r\nTime=v\r\n\r\n[0]\r\nj=1"},
+        {crlf, "settings", "boxtype", "v",
+         "; top\r\n\r\n[Settings]\r\nTime = 15\r\nBOXTYPE=v\r\n\r\n[0]\r\nj=1"},
+        {"[0]\nsniper=120", "0", "sniper", "v", "[0]\nsniper=v"},
+        {"[0]\nsniper=120", "0", "camo", "v", "[0]\nsniper=120\nCAMO=v\n"},
+        {"[0]\nsniper=120", "settings", "time", "v", "[0]\nsniper=120\n[settings]\nTIME=v\n"},
+        {"[a]\nk=1\nK=2\n[A]\nk=3\n", "A", "k", "v", "[a]\nk=v\nK=2\n[A]\nk=3\n"},
+        {"\xEF\xBB\xBF[s]\nk=1\n", "s", "k", "2", "\xEF\xBB\xBF[s]\nk=2\n"},
+        {QByteArray("\xFF\xFE[\0s\0]\0\r\0", 10), "s", "k", "\u00E9",
+         QByteArray("\xFF\xFE[\0s\0]\0\r\0K\0=\0\xE9\0\r\0", 18)},
+        {QByteArray("\xFE\xFF\0[\0s\0]", 8), "s", "k", "1",
+         QByteArray("\xFE\xFF\0[\0s\0]\0\n\0K\0=\0\x31\0\n", 18)},
+        {"[s]\nk=\xE9\x92s\n", "s", "k", "\u00E9\u2019s", "[s]\nk=\xE9\x92s\n"},
+        {"[s]\nk=\xE9\n", "s", "k", "\u00C3\u00A9", "[s]\nk=\xC3\x83\xC2\xA9\n"},
+        {"[s]\nk=1\n", "s", "k", "Caf\u00E9", "[s]\nk=Caf\xC3\xA9\n"},
+        {"[s]\rk=1\r[t]\r", "s", "k", "2", "[s]\rk=2\r[t]\r"},
     };
     for (const auto& c : cases) {
-        QTemporaryDir dir;
-        const QString file = dir.filePath("times.ini");
-        if (c.before != "<none>")
-            put(file, c.before);
-        QString error;
-        EXPECT_TRUE(WriteIni(c.section, c.key, "v", file, &error)) << error.toStdString();
-        EXPECT_EQ(slurp(file), c.after) << c.before.toStdString();
-        EXPECT_EQ(ReadIni(c.section, c.key, file), "v");
+        const TempProgramFolder dir;
+        ASSERT_TRUE(c.before == "<none>" || dir.writeIni(c.before));
+        // A killed save's leftover, and the user's own backup.
+        ASSERT_TRUE(QFile(dir.iniPath() + ".saving-Ab12cd").open(QIODevice::WriteOnly));
+        ASSERT_TRUE(QFile(dir.iniPath() + ".backup").open(QIODevice::WriteOnly));
+        QString why;
+        EXPECT_TRUE(WriteIni(c.section, c.key, c.value, dir.iniPath(), &why)) << why.toStdString();
+        EXPECT_EQ(slurp(dir.iniPath()), c.after) << c.before.toStdString();
+        EXPECT_EQ(ReadIni(c.section, c.key, dir.iniPath()), c.value);
+        EXPECT_EQ(files(dir), QStringList({"times.ini", "times.ini.backup"}));
     }
 }
 
 TEST(Ini, FailedWriteSaysWhyAndLeavesTheOldFileWhole)
 {
-    QTemporaryDir dir;
-    const QString file = dir.filePath("times.ini");
+    const TempProgramFolder dir;
+    const QString file = dir.iniPath();
     const QByteArray old = "[settings]\ntime=15\n";
-    put(file, old);
+    ASSERT_TRUE(dir.writeIni(old));
     auto refused = [](const QString& name, const QString& value) {
         QString error;
-        const bool ok = WriteIni("settings", "time", value, name, &error);
-        return !ok && !error.isEmpty();
+        return !WriteIni("settings", "time", value, name, &error) && !error.isEmpty();
     };
-    EXPECT_TRUE(refused(file, "1\n[x]"));
-    EXPECT_TRUE(refused(file, "1\r2"));
-    EXPECT_TRUE(refused(file, QString::fromLatin1("1\0" "2", 3)));
+    for (const QString& value : QStringList{"1\n[x]", "1\r2", QString::fromLatin1("1\0" "2", 3)})
+        EXPECT_TRUE(refused(file, value)) << value.toStdString();
     EXPECT_TRUE(refused(dir.filePath("no/such/folder/times.ini"), "1"));
     EXPECT_TRUE(refused(dir.path(), "1"));
 
@@ -136,8 +110,7 @@ TEST(Ini, FailedWriteSaysWhyAndLeavesTheOldFileWhole)
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tiny = saved;
-    tiny.rlim_cur = 1024;
+    const rlimit tiny{1024, saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &tiny);
     const bool tooBig = refused(file, QString(4000, 'x'));
     setrlimit(RLIMIT_FSIZE, &saved);
@@ -145,64 +118,56 @@ TEST(Ini, FailedWriteSaysWhyAndLeavesTheOldFileWhole)
     EXPECT_TRUE(tooBig);
 
     EXPECT_EQ(slurp(file), old);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"times.ini"});
+    EXPECT_EQ(files(dir), QStringList{"times.ini"});
 }
 
 // A process that saves in a loop, killed at random moments: the file is always
 // the old one or the new one, whole, and leftover temporary files do not pile up.
 TEST(Ini, KilledMidSaveTheFileIsOldOrNewWithOneLeftoverAtMost)
 {
-    QTemporaryDir dir;
-    const QString file = dir.filePath("times.ini");
+    const TempProgramFolder dir;
+    const QString file = dir.iniPath();
     QList<std::pair<QString, QString>> values[2];
-    for (int i = 0; i < 300; ++i)
-        for (int v = 0; v < 2; ++v)
-            values[v].append({QString("k%1").arg(i), QString(700, QChar('a' + v))});
     QByteArray contents[2];
     for (int v = 0; v < 2; ++v) {
+        for (int i = 0; i < 300; ++i)
+            values[v].append({QString("k%1").arg(i), QString(700, QChar('a' + v))});
         ASSERT_TRUE(WriteIni("s", values[v], file));
         contents[v] = slurp(file);
     }
-    std::mt19937 random(std::random_device{}());
     for (int kill = 1; kill <= 60; ++kill) {
         const pid_t saver = fork();
         ASSERT_GE(saver, 0);
         for (int v = 0; saver == 0; v ^= 1)
             WriteIni("s", values[v], file);
-        usleep(std::uniform_int_distribution<useconds_t>(0, 30000)(random));
+        usleep(QRandomGenerator::global()->bounded(30000));
         ::kill(saver, SIGKILL);
         waitpid(saver, nullptr, 0);
         const QByteArray now = slurp(file);
-        ASSERT_TRUE(now == contents[0] || now == contents[1]) << now.size() << " bytes after kill " << kill;
-        ASSERT_LE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2) << "after kill " << kill;
+        ASSERT_TRUE(now == contents[0] || now == contents[1]) << "kill " << kill;
+        ASSERT_LE(files(dir).size(), 2) << "kill " << kill;
     }
-    ASSERT_TRUE(WriteIni("s", "k0", "c", file));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"times.ini"});
 }
 
-TEST(Convert, Numbers)
+// Text as a number, a whole number and a truth value.
+TEST(Convert, NumbersAndTruth)
 {
-    const struct { const char* text; std::optional<double> number; std::optional<qint16> whole; } cases[] = {
-        {"2.5", 2.5, 2}, {"3.5", 3.5, 4}, {"-2.5", -2.5, -2}, {"12.5", 12.5, 12}, {"13.5", 13.5, 14},
-        {"2.51", 2.51, 3}, {" \t15 ", 15, 15}, {"1e3", 1000, 1000}, {".5", 0.5, 0}, {"+7.", 7, 7},
-        {"32767", 32767, 32767}, {"32767.5", 32767.5, {}}, {"-32768", -32768, -32768},
-        {"-32768.5", -32768.5, -32768}, {"-32769", -32769, {}}, {"40000", 40000, {}},
-        {"abc", {}, {}}, {"", {}, {}}, {" ", {}, {}}, {"1,5", {}, {}}, {"0x10", {}, {}},
-        {"1e", {}, {}}, {"5\n", {}, {}}, {"1e999", {}, {}},
+    const struct { const char* text; std::optional<double> number; std::optional<qint16> whole;
+                   std::optional<bool> truth; } cases[] = {
+        {"2.5", 2.5, 2, true}, {"3.5", 3.5, 4, true}, {"-2.5", -2.5, -2, true},
+        {"12.5", 12.5, 12, true}, {"13.5", 13.5, 14, true}, {"2.51", 2.51, 3, true},
+        {" \t15 ", 15, 15, true}, {"1e3", 1000, 1000, true}, {".5", 0.5, 0, true},
+        {"+7.", 7, 7, true}, {"32767", 32767, 32767, true}, {"32767.5", 32767.5, {}, true},
+        {"-32768", -32768, -32768, true}, {"-32768.5", -32768.5, -32768, true},
+        {"-32769", -32769, {}, true}, {"0", 0, 0, false}, {"0.0", 0, 0, false}, {"abc", {}, {}, {}},
+        {"", {}, {}, {}}, {" ", {}, {}, {}}, {"1,5", {}, {}, {}}, {"0x10", {}, {}, {}},
+        {"1e", {}, {}, {}}, {"5\n", {}, {}, {}}, {"1e999", {}, {}, {}}, {"True", {}, {}, true},
+        {"FALSE", {}, {}, false}, {"tRuE", {}, {}, true}, {" true ", {}, {}, true},
+        {"yes", {}, {}, {}}, {"truefalse", {}, {}, {}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(convert::toNumber(c.text), c.number) << '"' << c.text << '"';
         EXPECT_EQ(convert::toWholeNumber(c.text), c.whole) << '"' << c.text << '"';
+        EXPECT_EQ(convert::toTruth(c.text), c.truth) << '"' << c.text << '"';
     }
-}
-
-TEST(Convert, Truth)
-{
-    const struct { const char* text; std::optional<bool> want; } cases[] = {
-        {"True", true}, {"FALSE", false}, {"tRuE", true}, {" true ", true}, {"2", true},
-        {"-1", true}, {"0.5", true}, {"0", false}, {"0.0", false}, {"yes", {}}, {"", {}},
-        {"truefalse", {}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(convert::toTruth(c.text), c.want) << '"' << c.text << '"';
 }
