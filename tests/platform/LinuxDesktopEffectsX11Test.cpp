@@ -6,6 +6,8 @@
 #include "support/Printers.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -16,23 +18,19 @@
 #include <algorithm>
 #include <memory>
 
+namespace {
+
 // A stand-in for the desktop's screen-saver service; the n-th Inhibit gets the cookie 4711 + n.
-class FakeScreenSaverService : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
-public:
+struct FakeScreenSaverService : QDBusVirtualObject {
     QString calls; // I for an Inhibit, U and the cookie for an UnInhibit
 
-public slots:
-    uint Inhibit(const QString&, const QString&)
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& call, const QDBusConnection& bus) override
     {
-        calls += 'I';
-        return 4711 + uint(calls.count('I')) - 1;
+        calls += call.member() == "Inhibit" ? "I" : 'U' + call.arguments().value(0).toString();
+        return bus.send(call.createReply(4711u + uint(calls.count('I')) - 1));
     }
-    void UnInhibit(uint cookie) { calls += QStringLiteral("U%1").arg(cookie); }
 };
-
-namespace {
 
 constexpr int kSettleMs = 5000; // what the window manager and the X server get to act
 
@@ -100,8 +98,7 @@ TEST_F(X11Test, ScreenSaverHeldOffOnceHoweverOftenItIsSwitchedOff)
     // answered at once, without an event loop.
     FakeScreenSaverService fake;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    ASSERT_TRUE(bus.registerObject("/org/freedesktop/ScreenSaver", &fake,
-                                   QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(bus.registerVirtualObject("/org/freedesktop/ScreenSaver", &fake));
     ASSERT_TRUE(bus.registerService("org.freedesktop.ScreenSaver"));
 
     const std::pair<bool, QString> steps[] = {
@@ -128,5 +125,3 @@ TEST_F(X11Test, ScreenSaverHeldOffOnceHoweverOftenItIsSwitchedOff)
 }
 
 } // namespace
-
-#include "LinuxDesktopEffectsX11Test.moc"
