@@ -9,46 +9,39 @@
 
 namespace {
 
-struct AboutBoxTest : ::testing::Test {
+// Opened as the main window opens it: on its own, deleted when closed. It leaves
+// the other windows usable and stays open whatever System Info finds; Enter
+// presses OK, Esc too, wherever the focus is.
+TEST(AboutBox, ModelessAndClosedByEnterOrEsc)
+{
     FakePlatform fake;
-    QPointer<AboutBox> box;
-
-    // Opened as the main window opens it: on its own, deleted when closed.
-    void SetUp() override
-    {
-        box = new AboutBox(fake.registry, fake.launcher, fake.dialogs);
+    const auto open = [&] {
+        QPointer<AboutBox> box = new AboutBox(fake.registry, fake.launcher, fake.dialogs);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->show();
-    }
-    void TearDown() override { delete box; }
-};
+        return box;
+    };
+    QPointer<AboutBox> box = open();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("About Zorvu Timer")); // Form_Load ran
+    QTest::mouseClick(box->findChild<QPushButton*>("cmdSysInfo"), Qt::LeftButton);
+    EXPECT_EQ(fake.dialogs.messages.size(), 1); // nothing to start: the user is told
+    EXPECT_TRUE(box && box->isVisible());
+    delete box;
 
-// Enter presses OK, Esc too, wherever the focus is.
-TEST_F(AboutBoxTest, EnterAndEscCloseTheBox)
-{
     const std::tuple<Qt::Key, Qt::KeyboardModifiers, const char*> cases[] = {
         {Qt::Key_Return, Qt::NoModifier, "cmdOK"},
         {Qt::Key_Enter, Qt::KeypadModifier, nullptr}, // nullptr: the box itself
         {Qt::Key_Escape, Qt::NoModifier, "cmdSysInfo"},
     };
     for (const auto& [key, modifiers, target] : cases) {
-        if (!box)
-            SetUp(); // the next box
+        box = open();
         QTest::keyClick(target ? box->findChild<QWidget*>(target) : box.data(), key, modifiers);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(box.isNull()) << key << " on " << (target ? target : "the box");
+        delete box;
     }
-    EXPECT_TRUE(fake.dialogs.messages.isEmpty()); // System Info, with nothing to start, would say so
-}
-
-// The box leaves the other windows usable, and stays open whatever System Info finds.
-TEST_F(AboutBoxTest, ModelessAndOpenAfterSystemInfo)
-{
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_EQ(box->windowTitle(), QStringLiteral("About Zorvu Timer"));
-    QTest::mouseClick(box->findChild<QPushButton*>("cmdSysInfo"), Qt::LeftButton);
-    EXPECT_EQ(fake.dialogs.messages.size(), 1);
-    EXPECT_TRUE(box && box->isVisible());
+    EXPECT_EQ(fake.dialogs.messages.size(), 1); // no key pressed System Info
 }
 
 } // namespace

@@ -1,6 +1,11 @@
 #include "about/SysInfo.h"
+#include "platform/SystemLauncher.h"
+#include "platform/SystemRegistry.h"
 #include "support/FakePlatform.h"
+#include "support/Printers.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -19,7 +24,8 @@ TEST(StartSysInfo, StartsTheProgramTheRegistryNamesOrSaysItIsUnavailable)
     const QByteArray full(1023, 'a');
     const QString inFolder = QStringLiteral("/opt/msinfo/MSINFO32.EXE");
     const struct {
-        std::optional<RegistryValue> path, folder; // "PATH" of the first key, "MSINFO" of the second
+        // "PATH" of the first key, "MSINFO" of the second
+        std::optional<RegistryValue> path, folder;
         QStringList existingFiles;
         QStringList started; // nothing started: the message
         bool startSucceeds = true;
@@ -37,7 +43,6 @@ TEST(StartSysInfo, StartsTheProgramTheRegistryNamesOrSaysItIsUnavailable)
         {text("/nowhere/msinfo32"), text("/opt/msinfo"), {inFolder}, {"/nowhere/msinfo32"}, false},
         {std::nullopt, text(QByteArray("/opt/msinfo\0", 12)), {inFolder}, {inFolder}},
         {std::nullopt, text("/opt/msinfo"), {"/opt/msinfo/other"}, {}},
-        {std::nullopt, std::nullopt, {}, {}},
         {text(QByteArray(1025, 'p')), text("/opt/msinfo"), {inFolder}, {inFolder}}, // too long
         // A value of zero length, or a number too large for 32 bits, ends the lookup at once.
         {text(""), text("/opt/msinfo"), {inFolder}, {}},
@@ -55,9 +60,8 @@ TEST(StartSysInfo, StartsTheProgramTheRegistryNamesOrSaysItIsUnavailable)
         sysinfo::StartSysInfo(f.registry, f.launcher, f.dialogs);
         EXPECT_EQ(f.launcher.started, c.started);
         const bool failed = c.started.isEmpty() || !c.startSucceeds;
-        EXPECT_EQ(f.dialogs.messages,
-                  (failed ? decltype(f.dialogs.messages){{sysinfo::unavailable, "Zorvu Timer"}}
-                          : decltype(f.dialogs.messages){}));
+        const std::pair<QString, QString> message{sysinfo::unavailable, "Zorvu Timer"};
+        EXPECT_EQ(f.dialogs.messages, decltype(f.dialogs.messages)(failed, message));
     }
 }
 
@@ -69,6 +73,51 @@ TEST(GetKeyValue, BuildsANumberOnTheHeldText)
     QString value = "9";
     EXPECT_TRUE(sysinfo::GetKeyValue(registry, Registry::LocalMachine, msinfoKey, "PATH", value));
     EXPECT_EQ(value, "-28667");
+}
+
+// A stand-in program in folder: an executable file, or a plain one.
+QString add(const QTemporaryDir& folder, const QString& name, bool executable = true)
+{
+    QFile file(folder.filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.setPermissions(executable ? QFile::ReadOwner | QFile::ExeOwner : QFile::ReadOwner);
+    return file.fileName();
+}
+
+// The system's registry answers only the first key's PATH (names in any case):
+// with the first executable program found, or not at all when there is none.
+TEST(SystemRegistry, AnswersPathWithTheFirstProgramFoundAndNothingElse)
+{
+    const QStringList candidates = {"hardinfo2", "hardinfo", "kinfocenter"};
+    QTemporaryDir programs, others;
+    add(programs, "hardinfo2", false); // not executable: passed over
+    const QString hardinfo = add(programs, "hardinfo");
+    add(programs, "kinfocenter");
+    const SystemRegistry registry(candidates, {programs.path()});
+    QString path;
+    EXPECT_TRUE(sysinfo::GetKeyValue(registry, Registry::LocalMachine,
+                                     "software\\microsoft\\shared tools\\msinfo", "Path", path));
+    EXPECT_EQ(path, hardinfo);
+    EXPECT_FALSE(registry.value(Registry::LocalMachine, locationKey, "MSINFO"));
+    EXPECT_FALSE(registry.value(Registry::LocalMachine, msinfoKey, "MSINFO"));
+    EXPECT_FALSE(registry.value(0x80000001, msinfoKey, "PATH"));
+    const SystemRegistry none(candidates, {others.path()});
+    EXPECT_FALSE(none.value(Registry::LocalMachine, msinfoKey, "PATH"));
+}
+
+// The system's launcher: plain, visible files only; and the value is never handed
+// to a shell, which would run both commands: as a program path it names no file.
+TEST(SystemLauncher, StartsPlainVisibleFilesWithoutAShell)
+{
+    QTemporaryDir folder;
+    SystemLauncher launcher;
+    EXPECT_TRUE(launcher.fileExists(add(folder, "MSINFO32.EXE", false)));
+    EXPECT_FALSE(launcher.fileExists(add(folder, ".MSINFO32.EXE")));
+    EXPECT_FALSE(launcher.fileExists(folder.path()));
+    const QString marker = folder.filePath("ran");
+    EXPECT_FALSE(launcher.start("/bin/true; touch " + marker));
+    EXPECT_FALSE(launcher.start("touch " + marker));
+    EXPECT_FALSE(QFile::exists(marker));
 }
 
 } // namespace

