@@ -15,12 +15,15 @@ static void initSoundResources()
     Q_INIT_RESOURCE(platform_sounds);
 }
 
-// Whether the file is a whole RIFF wave file: a format chunk, then a data
-// chunk that the file holds in full. Qt's decoder waits for ever on a file that
-// ends early (an empty file, a cut-off download), and while it waits every
-// sound effect that is deleted blocks the program: such a file must never
-// reach it. Whether the format inside can be played is left to the decoder.
-bool QtSoundPlayer::isWholeWaveFile(const QString& file)
+// Whether the file is a RIFF wave file that Qt's decoder is sure to take: a
+// format chunk of integer PCM (8 to 32 bits, at least one channel, a rate), then
+// a data chunk of whole frames that the file holds in full. Qt's decoder waits
+// for ever on a file that ends early (an empty file, a cut-off download) or in
+// part of a frame; and once it has refused a file, a new sound of that file waits
+// for ever too. Either way the sound is silent where the alert should come, and
+// while it waits every sound effect that is deleted blocks the program: such a
+// file must never reach the decoder.
+bool QtSoundPlayer::isPlayableWaveFile(const QString& file)
 {
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly))
@@ -29,7 +32,7 @@ bool QtSoundPlayer::isWholeWaveFile(const QString& file)
     const QByteArray head = in.read(12);
     if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE")
         return false;
-    bool format = false;
+    qint64 frame = 0; // bytes in one frame of a format the decoder takes; 0 for none
     qint64 at = 12;
     while (at + 8 <= size) {
         in.seek(at);
@@ -39,9 +42,20 @@ bool QtSoundPlayer::isWholeWaveFile(const QString& file)
         const qint64 length = qFromLittleEndian<quint32>(chunk.constData() + 4);
         const qint64 body = at + 8;
         if (chunk.startsWith("fmt ")) {
-            format = length >= 16 && body + length <= size;
+            const QByteArray format = in.read(16);
+            frame = 0;
+            if (length >= 16 && body + length <= size && format.size() == 16) {
+                const auto field = [&](int offset) {
+                    return qFromLittleEndian<quint16>(format.constData() + offset);
+                };
+                const quint16 tag = field(0), channels = field(2), bits = field(14);
+                const quint32 rate = qFromLittleEndian<quint32>(format.constData() + 4);
+                if (tag == 1 && channels > 0 && rate > 0
+                    && (bits == 8 || bits == 16 || bits == 24 || bits == 32))
+                    frame = qint64(channels) * (bits / 8);
+            }
         } else if (chunk.startsWith("data")) {
-            return format && body + length <= size;
+            return frame > 0 && length % frame == 0 && body + length <= size;
         }
         at = body + length + (length & 1);
     }
@@ -88,7 +102,7 @@ void QtSoundPlayer::play(const QString& file)
 void QtSoundPlayer::playThrough(const QString& file, const SoundOutput& output)
 {
     const QFileInfo info(file);
-    if (file.isEmpty() || !info.isFile() || !isWholeWaveFile(file))
+    if (file.isEmpty() || !info.isFile() || !isPlayableWaveFile(file))
         start(alertSource(), output, false);
     else
         start(QUrl::fromLocalFile(info.absoluteFilePath()), output, true);

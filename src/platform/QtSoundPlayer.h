@@ -30,9 +30,9 @@ public:
     // The built-in alert tone.
     static QUrl alertSource();
 
-    // Whether the file is a RIFF wave file with a format chunk and all of its
-    // data chunk; only such a file is handed to Qt's decoder.
-    static bool isWholeWaveFile(const QString& file);
+    // Whether the file is a whole RIFF wave file of a format Qt's decoder takes;
+    // only such a file is handed to it.
+    static bool isPlayableWaveFile(const QString& file);
 
 private:
     void start(const QUrl& source, const SoundOutput& output, bool alertOnError);
