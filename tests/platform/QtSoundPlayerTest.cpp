@@ -78,9 +78,10 @@ TEST(QtSoundPlayerTest, EachSoundGoesToTheChosenOutputAndAFaultyFileGivesTheAler
 // the replaced ones go.
 TEST(QtSoundPlayerTest, OnlyPlayableWaveFilesReachTheDecoderAndTheNewestWins)
 {
-    const QByteArray pcm8Stereo = chunk("fmt ", QByteArray::fromHex("0100 0200 22560000 44ac0000 0200 0800"));
-    const QByteArray pcm64 = chunk("fmt ", QByteArray::fromHex("0100 0100 22560000 10b10200 0800 4000"));
-    const QByteArray float32 = chunk("fmt ", QByteArray::fromHex("0300 0100 22560000 88580100 0400 2000"));
+    const auto format = [](const char* hex) { return chunk("fmt ", QByteArray::fromHex(hex)); };
+    const QByteArray pcm8Stereo = format("0100 0200 22560000 44ac0000 0200 0800");
+    const QByteArray pcm64 = format("0100 0100 22560000 10b10200 0800 4000");
+    const QByteArray float32 = format("0300 0100 22560000 88580100 0400 2000");
     const struct { const char* what; QByteArray bytes; bool playable; } cases[] = {
         {"whole", kGood, true},
         {"odd-sized chunk first", riff(chunk("LIST", "odd") + kPcm + chunk("data", "ab")), true},
@@ -95,7 +96,8 @@ TEST(QtSoundPlayerTest, OnlyPlayableWaveFilesReachTheDecoderAndTheNewestWins)
         {"part of a frame", riff(kPcm + chunk("data", "abc")), false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(QtSoundPlayer::isPlayableWaveFile(write("case.wav", c.bytes)), c.playable) << c.what;
+        EXPECT_EQ(QtSoundPlayer::isPlayableWaveFile(write("case.wav", c.bytes)), c.playable)
+            << c.what;
 
     const QString second = write("r.wav", kGood);
     QtSoundPlayer player;
