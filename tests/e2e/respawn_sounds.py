@@ -60,7 +60,7 @@ periods, lead, notify = sc["periods"], sc["lead"], sc["notify"]
 countdown, expected = list(periods), []
 for tick in range(1, TICKS + 1):
     due = "".join(x for x, c, n in zip(LETTERS, countdown, notify) if n and c in (lead + 1, 1))
-    if sc["respawnsound"] and any(c == 1 and n for c, n in zip(countdown, notify)):
+    if sc["respawnsound"] and any(c == 1 and n == 1 for c, n in zip(countdown, notify)):
         expected.append((tick, DEFAULT))
     elif due:
         expected.append((tick, "alert" if due + ".wav" == sc["missing"] else due + ".wav"))
