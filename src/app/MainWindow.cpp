@@ -2,6 +2,7 @@
 
 #include "about/AboutBox.h"
 #include "about/HelpWindow.h"
+#include "app/Commands.h"
 #include "app/OptionsDialog.h"
 #include "app/SaveSettings.h"
 #include "app/SoundOutputDialog.h"
@@ -13,7 +14,7 @@
 #include "platform/ProgramInfo.h"
 #include "platform/SoundPlayer.h"
 #include "settings/Convert.h"
-#include "settings/Keys.h"
+#include "timer/RunningMatch.h"
 #include "timer/TimeFormat.h"
 
 #include <QApplication>
@@ -32,11 +33,6 @@ namespace {
 
 const QString kCaption = QStringLiteral("Zorvu Weapon/Powerup Respawn Timer Beta (.1B)");
 
-SoundOutput soundOutput(const Settings& settings)
-{
-    return {settings.sOutputDevice.toUtf8(), settings.iVolume};
-}
-
 // A menu item that runs the routine when chosen.
 template <class Routine>
 QAction* addItem(QMenu* menu, const char* name, const QString& text, MainWindow* window,
@@ -50,16 +46,13 @@ QAction* addItem(QMenu* menu, const char* name, const QString& text, MainWindow*
 
 } // namespace
 
-MainWindow::MainWindow(Platform& platform, QWidget* parent)
-    : QMainWindow(parent), platform_(platform), tmrGameTimer(1000, platform.clocks.make()),
-      tmrDelayedStart(1000, platform.clocks.make())
+MainWindow::MainWindow(Platform& platform, RunningMatch& running, QWidget* parent)
+    : QMainWindow(parent), platform_(platform), running_(running)
 {
     buildWindow();
     buildMenus();
-    connect(&tmrGameTimer, &DeadlineTimer::timeout, this, &MainWindow::tmrGameTimer_Timer);
-    connect(&tmrDelayedStart, &DeadlineTimer::timeout, this, &MainWindow::tmrDelayedStart_Timer);
+    connect(&running_, &RunningMatch::changed, this, &MainWindow::showOutcome);
     GlobalShortcuts& shortcuts = platform_.shortcuts;
-    connect(&shortcuts, &GlobalShortcuts::activated, this, &MainWindow::globalShortcut_Activated);
     connect(&shortcuts, &GlobalShortcuts::enabled, this,
             [this](const QString& note) { globalShortcuts_Answered(true, note); });
     connect(&shortcuts, &GlobalShortcuts::failed, this,
@@ -153,9 +146,6 @@ void MainWindow::buildWindow()
     connect(cmdDelayedStart_, &QPushButton::clicked, this, &MainWindow::cmdDelayedStart_Click);
     connect(cmdStop_, &QPushButton::clicked, this, &MainWindow::cmdStop_Click);
     connect(cmdReset_, &QPushButton::clicked, this, &MainWindow::cmdReset_Click);
-
-    tmrGameTimer.setObjectName(QStringLiteral("tmrGameTimer"));
-    tmrDelayedStart.setObjectName(QStringLiteral("tmrDelayedStart"));
 }
 
 void MainWindow::buildMenus()
@@ -177,11 +167,15 @@ void MainWindow::buildMenus()
 
     // The keys are handled with the other hotkeys, so the menu only names them.
     QMenu* clock = menu("mnuClock", "&Clock");
-    addItem(clock, "mnuSync", QStringLiteral("&Sync\tY"), this, &MainWindow::mnuSync_Click);
-    addItem(clock, "mnuNudgeForward", QStringLiteral("&+1 second\t+"), this,
-            &MainWindow::mnuNudgeForward_Click);
-    addItem(clock, "mnuNudgeBack", QStringLiteral("&-1 second\t-"), this,
-            &MainWindow::mnuNudgeBack_Click);
+    for (const commands::Row& row : commands::table())
+        for (const commands::Trigger& trigger : row.triggers)
+            if (trigger.menuItem)
+                addItem(clock, trigger.menuItem,
+                        QLatin1String(trigger.menuText) + QLatin1Char('\t') +
+                            QKeySequence(trigger.keys[0]).toString(QKeySequence::NativeText),
+                        this, [this, command = commands::Command{row.verb, trigger.value, {}}] {
+                            commands::run(running_, command);
+                        });
 
     QMenu* help = menu("mnuHelp", "&Help");
     addItem(help, "mnuHelpForm", QStringLiteral("&Help"), this, &MainWindow::mnuHelpForm_Click);
@@ -197,9 +191,9 @@ void MainWindow::Form_Load()
 {
     // The sound-device check waits until the window is shown, unless a sound is
     // due before then.
-    present(match_.load([this] { return platform_.desktop.soundOutputCount() > 0; }));
-    QTimer::singleShot(0, this, [this] { match_.checkSoundDevice(); });
-    if (match_.settings.bGlobalShortcuts)
+    running_.load([this] { return platform_.desktop.soundOutputCount() > 0; });
+    QTimer::singleShot(0, this, [this] { running_.checkSoundDevice(); });
+    if (running_.match().settings.bGlobalShortcuts)
         platform_.shortcuts.enable();
     // Key preview: the window sees every key first, whichever of its controls has the focus.
     if (!keyPreview_) {
@@ -210,13 +204,12 @@ void MainWindow::Form_Load()
 
 // ---------------------------------------------------------------- showing the match
 
-void MainWindow::present(const Outcome& outcome)
+void MainWindow::showOutcome(const Outcome& outcome)
 {
-    const Match& m = match_;
+    const Match& m = running_.match();
     for (int i = 0; i < outcome.loads; ++i) {
         EnableScreenSaver(!m.settings.bDisableScreenSaver);
         platform_.desktop.setAlwaysOnTop(this, m.settings.bAlwaysOnTop);
-        platform_.sound.setOutput(soundOutput(m.settings));
     }
     if (outcome.changed & Outcome::Clock) {
         lblHours_->setText(clockField(m.iHours));
@@ -240,20 +233,6 @@ void MainWindow::present(const Outcome& outcome)
         if (m.specialChoice != GameModeTimers::None)
             optSpecialTimer_[m.specialChoice]->setChecked(true);
     }
-    // Switching on a timer that already runs would restart its interval.
-    if (m.bClockRunning != tmrGameTimer.isActive())
-        m.bClockRunning ? tmrGameTimer.start() : tmrGameTimer.stop();
-    if (outcome.changed & Outcome::DelayRestarted)
-        tmrDelayedStart.start();
-    else if (!m.bDelayCounting)
-        tmrDelayedStart.stop();
-    if (outcome.changed & Outcome::Rephased)
-        tmrGameTimer.rephase();
-    if (outcome.changed & Outcome::HeldBack)
-        tmrGameTimer.postpone(1000);
-    for (const QString& file : outcome.sounds)
-        platform_.sound.play(file);
-    emit presented(outcome);
 }
 
 bool MainWindow::EnableScreenSaver(bool bStatus)
@@ -263,50 +242,29 @@ bool MainWindow::EnableScreenSaver(bool bStatus)
 
 // ---------------------------------------------------------------- the clock
 
-void MainWindow::tmrGameTimer_Timer()
-{
-    // The timer keeps its own deadlines, so the tick need not switch it off and on.
-    present(match_.tick());
-}
-
-void MainWindow::mnuSync_Click()
-{
-    present(match_.sync(tmrGameTimer.sinceLastTickMs()));
-}
-
-void MainWindow::mnuNudgeForward_Click()
-{
-    present(match_.nudge(+1));
-}
-
-void MainWindow::mnuNudgeBack_Click()
-{
-    present(match_.nudge(-1));
-}
-
 void MainWindow::cmdStart_Click()
 {
-    present(match_.start());
+    running_.start();
 }
 
 void MainWindow::cmdStop_Click()
 {
-    present(match_.stop());
+    running_.stop();
 }
 
 void MainWindow::cmdReset_Click()
 {
-    present(match_.reset());
+    running_.reset();
 }
 
 void MainWindow::Option1_Click(int index)
 {
-    present(match_.chooseMap(index));
+    running_.chooseMap(index);
 }
 
 void MainWindow::optSpecialTimer_Click(int index)
 {
-    present(match_.chooseSpecial(GameModeTimers::Choice(index)));
+    running_.chooseSpecial(GameModeTimers::Choice(index));
 }
 
 // ---------------------------------------------------------------- delayed start
@@ -316,73 +274,29 @@ void MainWindow::cmdDelayedStart_Click()
     const QString text = platform_.dialogs.inputBox(
         this, QStringLiteral("Enter Number of Seconds to Delay Before Starting Game Timer"),
         QStringLiteral("Delayed Start"), QStringLiteral("30"));
-    present(match_.delayedStart(convert::toWholeNumber(text)));
-}
-
-void MainWindow::tmrDelayedStart_Timer()
-{
-    present(match_.delayTick());
+    running_.delayedStart(convert::toWholeNumber(text));
 }
 
 // ---------------------------------------------------------------- keys
 
-bool MainWindow::Form_KeyDown(int keyCode)
+bool MainWindow::Form_KeyDown(int keyCode, bool autoRepeat)
 {
-    return !match_.settings.bDisableHotkeys && hotkey(keyCode);
-}
-
-bool MainWindow::hotkey(int keyCode)
-{
-    switch (keyCode) {
-    case Qt::Key_S:
-        present(match_.toggle());
-        return true;
-    case Qt::Key_R: {
-        Outcome outcome = match_.stop();
-        outcome += match_.reset();
-        present(outcome);
-        return true;
-    }
-    case Qt::Key_D:
-        cmdDelayedStart_Click();
-        return true;
-    case Qt::Key_Y:
-        mnuSync_Click();
-        return true;
-    case Qt::Key_Plus: // also the keypad's
-    case Qt::Key_Equal:
-        mnuNudgeForward_Click();
-        return true;
-    case Qt::Key_Minus:
-        mnuNudgeBack_Click();
-        return true;
-    default:
+    if (running_.match().settings.bDisableHotkeys)
         return false;
-    }
+    const auto command = commands::forKey(keyCode);
+    if (!command)
+        return false;
+    // A key held down acts once: its repeats are taken and do nothing.
+    if (autoRepeat)
+        return true;
+    if (command->value == commands::kAsked)
+        cmdDelayedStart_Click();
+    else
+        commands::run(running_, *command);
+    return true;
 }
 
 // ---------------------------------------------------------------- global shortcuts
-
-void MainWindow::globalShortcut_Activated(ShortcutAction action)
-{
-    switch (action) {
-    case ShortcutAction::Toggle:
-        hotkey(Qt::Key_S);
-        break;
-    case ShortcutAction::Reset:
-        hotkey(Qt::Key_R);
-        break;
-    case ShortcutAction::Sync:
-        hotkey(Qt::Key_Y);
-        break;
-    case ShortcutAction::NudgeForward:
-        hotkey(Qt::Key_Plus);
-        break;
-    case ShortcutAction::NudgeBack:
-        hotkey(Qt::Key_Minus);
-        break;
-    }
-}
 
 void MainWindow::mnuGlobalShortcuts_Click(bool checked)
 {
@@ -410,11 +324,10 @@ void MainWindow::globalShortcuts_Answered(bool on, const QString& note)
         qWarning("Global shortcuts: %s", qPrintable(note));
     // A refusal leaves the setting as it is: at start-up, the desktop may offer
     // them next time.
-    if (refused || match_.settings.bGlobalShortcuts == on)
+    if (refused || running_.match().settings.bGlobalShortcuts == on)
         return;
-    match_.settings.bGlobalShortcuts = on;
-    saveSettings({{keys::globalShortcuts, QString::number(int(on))}}, platform_.dialogs, this,
-                 QStringLiteral("setting"));
+    saveSettings(running_.files().settings, {{&Settings::bGlobalShortcuts, QString::number(int(on))}},
+                 platform_.dialogs, this, QStringLiteral("setting"));
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
@@ -427,7 +340,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         // (the focus widget, or the window when nothing has the focus) and goes
         // no further: otherwise, when a nested event loop (the Delayed Start box)
         // has moved the focus away, it would reach the window as a new press.
-        if (key->key() >= 0 && key->key() <= 0xFFFF && Form_KeyDown(key->key())) {
+        if (key->key() >= 0 && key->key() <= 0xFFFF &&
+            Form_KeyDown(key->key(), key->isAutoRepeat())) {
             key->accept();
             return true;
         }
@@ -467,9 +381,8 @@ HelpWindow* MainWindow::helpWindow() const
 void MainWindow::mnuOptions_Click()
 {
     showOnce(frmOptions_, [this] {
-        auto* options = new OptionsDialog(platform_.dialogs);
-        connect(options, &OptionsDialog::saved, this,
-                [this] { present(match_.LoadNewSettings()); });
+        auto* options = new OptionsDialog(platform_.dialogs, running_.files());
+        connect(options, &OptionsDialog::saved, &running_, &RunningMatch::reloadSettings);
         return options;
     });
 }
@@ -477,10 +390,10 @@ void MainWindow::mnuOptions_Click()
 void MainWindow::mnuSoundOutput_Click()
 {
     // The match reads the file at its next load; the dialog shows what it holds now.
-    Settings now = match_.settings;
-    now.read(program::iniPath());
-    SoundOutputDialog(platform_.sound, platform_.dialogs, soundOutput(now),
-                      program::dataFolder() + QStringLiteral("/sounds/chime.wav"), this)
+    Settings now = running_.match().settings;
+    now.read(running_.files().settings);
+    SoundOutputDialog(platform_.sound, platform_.dialogs, {now.sOutputDevice.toUtf8(), now.iVolume},
+                      running_.files(), this)
         .exec();
 }
 
@@ -498,8 +411,7 @@ void MainWindow::mnuAbout_Click()
 
 void MainWindow::mnuExit_Click()
 {
-    tmrGameTimer.stop();
-    tmrDelayedStart.stop();
+    running_.halt();
     delete frmOptions_;
     delete frmAbout_;
     delete frmHelp_;
@@ -509,8 +421,7 @@ void MainWindow::mnuExit_Click()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // Unloading the window takes its timers with it.
-    tmrGameTimer.stop();
-    tmrDelayedStart.stop();
+    // Unloading the window takes the clock's timers with it.
+    running_.halt();
     event->accept();
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "platform/DeadlineTimer.h"
-#include "timer/Match.h"
+#include "timer/RespawnTable.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -11,47 +10,36 @@ class AboutBox;
 class HelpWindow;
 class OptionsDialog;
 class QAction;
-enum class ShortcutAction;
 class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
 struct Platform;
+class RunningMatch;
+struct Outcome;
 
 // The main window: the map choice, the four respawn countdowns, the game clock
-// and its buttons. A view over the match: its event routines hand commands to
-// the match and show what they changed; the two timers drive the match's ticks.
+// and its buttons. A view of the running match: its clicks, keys and menu items
+// give the match commands, and it shows what they changed.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(Platform& platform, QWidget* parent = nullptr);
+    MainWindow(Platform& platform, RunningMatch& running, QWidget* parent = nullptr);
     ~MainWindow() override;
-
-    const Match& match() const { return match_; }
-    // Shows what a command of the match changed, plays its sounds and runs
-    // the timers as the match says.
-    void present(const Outcome& outcome);
-    // A command from a driver outside the window (the command line, the bus),
-    // on the same road as the window's own: the match, then present().
-    template <class Command> void command(Command&& command) { present(command(match_)); }
 
     bool EnableScreenSaver(bool bStatus);
 
     // --- event routines ---
     void Form_Load();
-    // Returns whether the key was a hotkey and acted.
-    bool Form_KeyDown(int keyCode);
+    // Returns whether the key was a hotkey, and so taken; a repeat of a key held
+    // down is taken and does nothing.
+    bool Form_KeyDown(int keyCode, bool autoRepeat = false);
     void Option1_Click(int index);
     void optSpecialTimer_Click(int index);
     void cmdStart_Click();
     void cmdStop_Click();
     void cmdReset_Click();
     void cmdDelayedStart_Click();
-    void tmrGameTimer_Timer();
-    void tmrDelayedStart_Timer();
-    void mnuSync_Click();
-    void mnuNudgeForward_Click();
-    void mnuNudgeBack_Click();
     void mnuOptions_Click();
     void mnuSoundOutput_Click();
     void mnuGlobalShortcuts_Click(bool checked);
@@ -64,10 +52,6 @@ public:
     AboutBox* aboutWindow() const;
     HelpWindow* helpWindow() const;
 
-signals:
-    // After each outcome has been shown.
-    void presented(const Outcome& outcome);
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -75,18 +59,14 @@ protected:
 private:
     void buildWindow();
     void buildMenus();
+    // Shows what a command or tick of the match changed.
+    void showOutcome(const Outcome& outcome);
     template <class W> void showOnce(QPointer<W>& window, auto create);
-    // What the hotkeys do, whether disablehotkeys is on or not: the global
-    // shortcuts, which have a switch of their own, do the same.
-    bool hotkey(int keyCode);
-    void globalShortcut_Activated(ShortcutAction action);
     // note: a refusal's reason, or what the user should know of shortcuts that work.
     void globalShortcuts_Answered(bool on, const QString& note);
 
     Platform& platform_;
-    Match match_;
-    DeadlineTimer tmrGameTimer;
-    DeadlineTimer tmrDelayedStart;
+    RunningMatch& running_;
 
     std::array<QRadioButton*, respawn::kMaps> Option1_{};
     std::array<QRadioButton*, 3> optSpecialTimer_{};

@@ -4,9 +4,8 @@
 #include "gui/Layout.h"
 #include "gui/OptionButton.h"
 #include "gui/SettingCheckBox.h"
-#include "platform/ProgramInfo.h"
 #include "settings/Convert.h"
-#include "settings/Keys.h"
+#include "settings/Ini.h"
 #include "settings/Settings.h"
 
 #include <QComboBox>
@@ -18,7 +17,8 @@
 
 #include <iterator>
 
-OptionsDialog::OptionsDialog(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(dialogs)
+OptionsDialog::OptionsDialog(Dialogs& dialogs, const program::Files& files, QWidget* parent)
+    : QWidget(parent), dialogs_(dialogs), settingsFile_(files.settings)
 {
     buildWindow();
 
@@ -27,7 +27,7 @@ OptionsDialog::OptionsDialog(Dialogs& dialogs, QWidget* parent) : QWidget(parent
     cmdlgBrowse_.defaultSuffix = QStringLiteral("wav");
     // The program folder when it is a portable one; an installed program's
     // folder is /usr/bin, so there the browse starts beside the shipped sounds.
-    cmdlgBrowse_.startFolder = program::dataFolder();
+    cmdlgBrowse_.startFolder = files.data;
 
     Form_Load();
     txtNotificationTime_->setFocus();
@@ -108,38 +108,56 @@ void OptionsDialog::buildWindow()
 void OptionsDialog::Form_Load()
 {
     // The same reader as the match's, from first-start values: a key missing or
-    // unreadable shows as off (0), the sound file as empty. Where the window
-    // reads a key by a rule of its own, it says so below.
+    // unreadable shows as off (0), the sound file as empty. The table says where
+    // the window shows a key by a rule of its own.
     Settings stored;
-    stored.read(program::iniPath());
-    sSoundFile = stored.sDefaultSoundFileName;
+    stored.read(settingsFile_);
 
     // The voice controls are there for a feature that does not exist yet.
     chkVoiceRecognition_->setEnabled(false);
     Combo1_->setEnabled(false);
     cmdTest_->setEnabled(false);
 
-    // Three-state boxes: 0, 1 and 2 (greyed); any other number leaves the box clear.
-    const qint16 notify[] = {stored.iNotifySniper, stored.iNotifyRocket, stored.iNotifyCamo,
-                             stored.iNotifyOvershield};
-    for (size_t i = 0; i < chkNotifyWeapons_.size(); ++i)
-        chkNotifyWeapons_[i]->setValue(notify[i]);
-
-    optRespawn_[stored.bRespawnSound ? 1 : 0]->setChecked(true);
+    using setting::Shown;
+    for (const setting::Key& key : setting::keys()) {
+        const QString control = QLatin1String(key.control);
+        // A truth value or whole number as the boxes and buttons take it.
+        const int number = std::visit(
+            [&](auto field) {
+                if constexpr (std::is_same_v<decltype(field), QString Settings::*>)
+                    return 0;
+                else
+                    return int(stored.*field);
+            },
+            key.field);
+        switch (key.shown) {
+        case Shown::Elsewhere:
+            break;
+        case Shown::AsTyped: // as stored, not as the number it reads as
+            findChild<QLineEdit*>(control)->setText(
+                ReadIni(setting::section, QLatin1String(key.name), settingsFile_));
+            break;
+        case Shown::File:
+            sSoundFile = stored.*std::get<QString Settings::*>(key.field);
+            break;
+        case Shown::CheckedAtOne:
+            findChild<SettingCheckBox*>(control)->setValue(
+                convert::toNumber(ReadIni(setting::section, QLatin1String(key.name),
+                                          settingsFile_)) == 1.0);
+            break;
+        case Shown::Check:
+        case Shown::ThreeState: // any number but 0, 1 and 2 leaves the box clear
+            findChild<SettingCheckBox*>(control)->setValue(number);
+            break;
+        case Shown::Choice:
+            findChild<OptionButton*>(control + QLatin1Char('_') + QString::number(number))
+                ->setChecked(true);
+            break;
+        }
+    }
     // The default sound is chosen but there is nothing to play: ask for a file.
     if (optRespawn_[1]->isChecked() && sSoundFile.isEmpty())
         optRespawn_DblClick(1);
-
-    optBoxType_[stored.bBoxType ? 1 : 0]->setChecked(true);
-    chkHotkeys_->setValue(stored.bDisableHotkeys ? 1 : 0);
-
-    // The lead time is shown as stored, not as the number it reads as.
-    txtNotificationTime_->setText(readSetting(keys::time));
-
-    // These two boxes are checked only by a number equal to 1, not by any truth value.
-    chkDisableScreensaver_->setValue(
-        convert::toNumber(readSetting(keys::disableScreenSaver)) == 1.0 ? 1 : 0);
-    chkOnTop_->setValue(convert::toNumber(readSetting(keys::alwaysOnTop)) == 1.0 ? 1 : 0);
 }
 
 // ---------------------------------------------------------------- the buttons
@@ -155,25 +173,37 @@ void OptionsDialog::Command1_Click()
 
 bool OptionsDialog::save()
 {
-    auto state = [](const SettingCheckBox* box) { return QString::number(box->value()); };
     // Every key is written, changed or not; the text box goes out exactly as typed.
-    // All eleven go in one replace of the file: a failed save writes none of them,
-    // so the next load never applies half of the user's changes.
-    const QList<std::pair<QString, QString>> settings = {
-        {keys::time, txtNotificationTime_->text()},
-        {keys::disableScreenSaver, state(chkDisableScreensaver_)},
-        {keys::defaultSoundFileName, sSoundFile},
-        {keys::alwaysOnTop, state(chkOnTop_)},
-        {keys::disableHotkeys, state(chkHotkeys_)},
-        {keys::notifySniper, state(chkNotifyWeapons_[0])},
-        {keys::notifyRocket, state(chkNotifyWeapons_[1])},
-        {keys::notifyCamo, state(chkNotifyWeapons_[2])},
-        {keys::notifyOvershield, state(chkNotifyWeapons_[3])},
-        {keys::boxType, optBoxType_[0]->isChecked() ? QStringLiteral("0") : QStringLiteral("1")},
-        {keys::respawnSound,
-         optRespawn_[0]->isChecked() ? QStringLiteral("0") : QStringLiteral("1")},
-    };
-    return saveSettings(settings, dialogs_, this, QStringLiteral("settings"),
+    // All go in one replace of the file: a failed save writes none of them, so the
+    // next load never applies half of the user's changes.
+    using setting::Shown;
+    QList<std::pair<setting::Field, QString>> values;
+    for (const setting::Key& key : setting::keys()) {
+        const QString control = QLatin1String(key.control);
+        QString text;
+        switch (key.shown) {
+        case Shown::Elsewhere:
+            continue;
+        case Shown::AsTyped:
+            text = findChild<QLineEdit*>(control)->text();
+            break;
+        case Shown::File:
+            text = sSoundFile;
+            break;
+        case Shown::CheckedAtOne:
+        case Shown::Check:
+        case Shown::ThreeState:
+            text = QString::number(findChild<SettingCheckBox*>(control)->value());
+            break;
+        case Shown::Choice:
+            text = findChild<OptionButton*>(control + QStringLiteral("_0"))->isChecked()
+                       ? QStringLiteral("0")
+                       : QStringLiteral("1");
+            break;
+        }
+        values.append({key.field, text});
+    }
+    return saveSettings(settingsFile_, values, dialogs_, this, QStringLiteral("settings"),
                         QStringLiteral("\n\nYour changes are still in the Options window."));
 }
 

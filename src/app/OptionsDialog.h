@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Dialogs.h"
+#include "platform/ProgramInfo.h"
 
 #include <QWidget>
 #include <array>
@@ -14,11 +15,12 @@ class QLineEdit;
 class QPushButton;
 class SettingCheckBox;
 
-// The Options window: shows the settings of times.ini, writes them back on OK.
+// The Options window: shows the settings of the settings file, writes them back
+// on OK. Which keys it shows, and how, the settings table says.
 class OptionsDialog : public QWidget {
     Q_OBJECT
 public:
-    explicit OptionsDialog(Dialogs& dialogs, QWidget* parent = nullptr);
+    OptionsDialog(Dialogs& dialogs, const program::Files& files, QWidget* parent = nullptr);
 
     // The default notification sound file while the window is open.
     QString sSoundFile;
@@ -43,6 +45,7 @@ private:
     bool save();
 
     Dialogs& dialogs_;
+    QString settingsFile_;
     // The open-file dialog's setup; its fileName is the last confirmed choice.
     OpenFileRequest cmdlgBrowse_;
 

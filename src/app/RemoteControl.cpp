@@ -1,86 +1,70 @@
 #include "app/RemoteControl.h"
 
-#include "app/MainWindow.h"
 #include "platform/ProgramInfo.h"
+#include "timer/RunningMatch.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusVariant>
+#include <QJsonDocument>
 #include <QScopeGuard>
+#include <QWidget>
+
 #include <cstdio>
+
+using commands::Verb;
 
 namespace {
 
-const QString kInterface = QStringLiteral("org.zorvu.Timer");
+const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 
-void print(FILE* stream, const QString& line)
+void print(FILE* stream, const QString& text)
 {
-    std::fputs(qPrintable(line + QLatin1Char('\n')), stream);
+    std::fputs(qPrintable(text), stream);
+}
+
+QString statusLine(const Match& match)
+{
+    return QString::fromUtf8(QJsonDocument(commands::status(match)).toJson(QJsonDocument::Compact));
 }
 
 // Sends the command to the timer that owns the bus name.
-int forward(const QDBusConnection& bus, const cli::Command& command)
+int forward(const QDBusConnection& bus, const commands::Command& command)
 {
-    using cli::Verb;
-    static const std::pair<Verb, const char*> kMethods[] = {
-        {Verb::Show, "Activate"},     {Verb::Start, "Start"},
-        {Verb::Stop, "Stop"},         {Verb::Reset, "Reset"},
-        {Verb::Toggle, "Toggle"},     {Verb::DelayedStart, "DelayedStart"},
-        {Verb::Map, "SelectMap"},     {Verb::Special, "SelectSpecial"},
-        {Verb::Sync, "Sync"},         {Verb::Nudge, "Nudge"},
-        {Verb::Status, "Status"},
-    };
-    QString method;
-    for (const auto& [verb, name] : kMethods)
-        if (verb == command.verb)
-            method = QLatin1String(name);
-    QDBusMessage call = QDBusMessage::createMethodCall(program::appId, remote::path, kInterface, method);
-    switch (command.verb) {
-    case Verb::Show:
+    const commands::Row& row = commands::row(command.verb);
+    QDBusMessage call = QDBusMessage::createMethodCall(program::appId, remote::path, remote::interface,
+                                                       QLatin1String(row.method));
+    if (command.verb == Verb::Show)
         // A Wayland compositor raises a window only for the token of a user's action,
         // which the launcher gave the process that was started.
         call << qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
-        break;
-    case Verb::DelayedStart:
-    case Verb::Nudge:
+    else if (row.argument == 'i')
         call << command.value;
-        break;
-    case Verb::Map:
-        call << QString::number(command.value);
-        break;
-    case Verb::Special:
-        call << QStringList{QStringLiteral("koth"), QStringLiteral("oddball"), QStringLiteral("none")}
-                    .value(command.value, QStringLiteral("none"));
-        break;
-    default:
-        break;
-    }
+    else if (row.argument == 's')
+        call << command.text;
     const QDBusMessage reply = bus.call(call);
     if (reply.type() == QDBusMessage::ErrorMessage) {
-        print(stderr, QStringLiteral("zorvu-timer: %1").arg(reply.errorMessage()));
+        print(stderr, QStringLiteral("zorvu-timer: %1\n").arg(reply.errorMessage()));
         return 1;
     }
     if (command.verb == Verb::Status)
-        print(stdout, reply.arguments().value(0).toString());
+        print(stdout, reply.arguments().value(0).toString() + QLatin1Char('\n'));
     return 0;
 }
 
 } // namespace
 
-std::optional<int> remote::handOver(int argc, char* argv[], cli::Command& command)
+std::optional<int> remote::handOver(int argc, char* argv[], commands::Command& command)
 {
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    const cli::Parsed parsed = cli::parse(args);
-    if (!parsed.error.isEmpty()) {
-        print(stderr, QStringLiteral("zorvu-timer: %1").arg(parsed.error));
-        return 2;
-    }
-    if (parsed.command.verb == cli::Verb::Help) {
-        std::fputs(qPrintable(cli::usage()), stdout);
-        return 0;
+    const commands::Parsed parsed = commands::parse(args);
+    if (parsed.exitStatus >= 0) {
+        print(parsed.exitStatus ? stderr : stdout, parsed.output + QLatin1Char('\n'));
+        return parsed.exitStatus;
     }
     // The bus needs an application object; this one needs no screen, so that
     // --status works from any shell. The window's own comes after it.
@@ -91,142 +75,131 @@ std::optional<int> remote::handOver(int argc, char* argv[], cli::Command& comman
     const auto disconnect = qScopeGuard([&] { QDBusConnection::disconnectFromBus(name); });
     if (bus.isConnected() && bus.interface()->isServiceRegistered(program::appId))
         return forward(bus, parsed.command);
-    if (parsed.command.verb == cli::Verb::Status) {
-        print(stdout, QStringLiteral("not running"));
+    if (parsed.command.verb == Verb::Status) {
+        print(stdout, QStringLiteral("not running\n"));
         return 3;
     }
     command = parsed.command;
     return std::nullopt;
 }
 
-RemoteControl::RemoteControl(MainWindow& window) : window_(window)
+RemoteControl::RemoteControl(RunningMatch& match, QWidget& window)
+    : match_(match), window_(window), lastClock_(commands::clockText(match.match())),
+      lastRunning_(match.match().bClockRunning)
 {
-    connect(&window_, &MainWindow::presented, this, &RemoteControl::clockShown);
+    connect(&match_, &RunningMatch::changed, this, &RemoteControl::clockShown);
 }
 
-std::optional<int> RemoteControl::serve(const cli::Command& command)
+std::optional<int> RemoteControl::serve(const commands::Command& command)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected()) {
         // The object first: whoever sees the name can call it at once.
-        bus.registerObject(remote::path, this,
-                           QDBusConnection::ExportScriptableContents | QDBusConnection::ExportAllProperties);
+        bus.registerVirtualObject(remote::path, this);
         if (!bus.registerService(program::appId)) {
             // Another timer started at the same moment and won.
             bus.unregisterObject(remote::path);
             return forward(bus, command);
         }
     }
-    run(command);
+    carryOut(command);
     return std::nullopt;
 }
 
-void RemoteControl::run(const cli::Command& command)
+void RemoteControl::carryOut(const commands::Command& command)
 {
-    using cli::Verb;
-    static const std::pair<Verb, Outcome (Match::*)()> kButtons[] = {
-        {Verb::Start, &Match::start}, {Verb::Stop, &Match::stop},
-        {Verb::Reset, &Match::reset}, {Verb::Toggle, &Match::toggle}};
-    for (const auto& [verb, button] : kButtons)
-        if (verb == command.verb)
-            return window_.command([button](Match& m) { return (m.*button)(); });
-    const int value = command.value;
-    switch (command.verb) {
-    case Verb::Show:
-        window_.setWindowState((window_.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-        window_.show();
-        window_.raise();
-        window_.activateWindow();
-        break;
-    case Verb::DelayedStart:
-        window_.command([value](Match& m) { return m.delayedStart(qint16(value)); });
-        break;
-    case Verb::Map:
-        window_.command([value](Match& m) { return m.chooseMap(value); });
-        break;
-    case Verb::Special:
-        window_.command([value](Match& m) { return m.chooseSpecial(GameModeTimers::Choice(value)); });
-        break;
-    case Verb::Sync:
-        window_.mnuSync_Click(); // the window knows how long ago its last tick was
-        break;
-    case Verb::Nudge:
-        value > 0 ? window_.mnuNudgeForward_Click() : window_.mnuNudgeBack_Click();
-        break;
-    default: // the buttons above; --status and --help are answered where they are read
-        break;
+    if (command.verb != Verb::Show)
+        return commands::run(match_, command);
+    if (!command.text.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", command.text.toUtf8()); // Qt's Wayland client takes it there
+    window_.setWindowState((window_.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window_.show();
+    window_.raise();
+    window_.activateWindow();
+}
+
+QString RemoteControl::introspect(const QString&) const
+{
+    QString xml = QStringLiteral("<interface name=\"%1\">\n").arg(remote::interface);
+    for (const commands::Row& row : commands::table()) {
+        xml += QStringLiteral("  <method name=\"%1\">\n").arg(QLatin1String(row.method));
+        if (row.argument)
+            xml += QStringLiteral("    <arg name=\"value\" type=\"%1\" direction=\"in\"/>\n")
+                       .arg(QLatin1Char(row.argument));
+        if (row.verb == Verb::Status)
+            xml += QStringLiteral("    <arg name=\"json\" type=\"s\" direction=\"out\"/>\n");
+        xml += QStringLiteral("  </method>\n");
     }
+    return xml + QStringLiteral("  <signal name=\"ClockChanged\">\n"
+                                "    <arg name=\"clock\" type=\"s\"/>\n"
+                                "    <arg name=\"running\" type=\"b\"/>\n"
+                                "  </signal>\n"
+                                "  <property name=\"Clock\" type=\"s\" access=\"read\"/>\n"
+                                "  <property name=\"Running\" type=\"b\" access=\"read\"/>\n"
+                                "</interface>\n");
 }
 
-cli::Status RemoteControl::status() const
+bool RemoteControl::handleMessage(const QDBusMessage& message, const QDBusConnection& connection)
 {
-    const Match& m = window_.match();
-    return {m.iHours, m.iMinutes, m.iSeconds, m.bClockRunning, m.iCurrentMap, m.specialChoice,
-            m.iTimes[m.iCurrentMap]};
+    const QList<QVariant> args = message.arguments();
+    auto reply = [&](const QList<QVariant>& values = {}) {
+        connection.send(message.createReply(values));
+        return true;
+    };
+    auto refuse = [&](QDBusError::ErrorType type, const QString& why) {
+        connection.send(message.createErrorReply(type, why));
+        return true;
+    };
+    if (message.interface() == kProperties) {
+        if (args.value(0).toString() != remote::interface)
+            return refuse(QDBusError::UnknownInterface, args.value(0).toString());
+        if (message.member() == QLatin1String("GetAll"))
+            return reply({properties()});
+        if (message.member() == QLatin1String("Get") && properties().contains(args.value(1).toString()))
+            return reply({QVariant::fromValue(QDBusVariant(properties().value(args.value(1).toString())))});
+        return refuse(QDBusError::UnknownProperty, args.value(1).toString());
+    }
+    if (!message.interface().isEmpty() && message.interface() != remote::interface)
+        return false;
+    const auto& table = commands::table();
+    const auto row = std::ranges::find_if(
+        table, [&](const commands::Row& r) { return message.member() == QLatin1String(r.method); });
+    if (row == table.end())
+        return false;
+    const QString signature = row->argument ? QString(QLatin1Char(row->argument)) : QString();
+    if (message.signature() != signature)
+        return refuse(QDBusError::InvalidSignature,
+                      QStringLiteral("%1 takes '%2'").arg(QLatin1String(row->method), signature));
+    commands::Command command{row->verb, 0, args.value(0).toString()};
+    if (row->read) {
+        const auto checked = row->read(command.text);
+        if (!checked)
+            return refuse(QDBusError::InvalidArgs,
+                          QStringLiteral("'%1' is not %2").arg(command.text, QLatin1String(row->expected)));
+        command.value = *checked;
+    }
+    if (row->verb == Verb::Status)
+        return reply({statusLine(match_.match())});
+    carryOut(command);
+    return reply();
 }
 
-QString RemoteControl::clock() const
+QVariantMap RemoteControl::properties() const
 {
-    const Match& m = window_.match();
-    return cli::clockText(m.iHours, m.iMinutes, m.iSeconds);
-}
-
-bool RemoteControl::running() const
-{
-    return window_.match().bClockRunning;
+    return {{QStringLiteral("Clock"), commands::clockText(match_.match())},
+            {QStringLiteral("Running"), match_.match().bClockRunning}};
 }
 
 void RemoteControl::clockShown()
 {
-    if (clock() == lastClock_ && running() == lastRunning_)
+    const QString clock = commands::clockText(match_.match());
+    const bool running = match_.match().bClockRunning;
+    if (clock == lastClock_ && running == lastRunning_)
         return;
-    lastClock_ = clock();
-    lastRunning_ = running();
-    emit ClockChanged(lastClock_, lastRunning_);
-}
-
-void RemoteControl::runChecked(cli::Verb verb, std::optional<int> value, const QString& given)
-{
-    if (!value) {
-        sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("'%1' is not a valid value").arg(given));
-        return;
-    }
-    run({verb, *value});
-}
-
-void RemoteControl::Activate(const QString& token)
-{
-    if (!token.isEmpty())
-        qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8()); // Qt's Wayland client takes it from there
-    run({cli::Verb::Show});
-}
-void RemoteControl::Start() { run({cli::Verb::Start}); }
-void RemoteControl::Stop() { run({cli::Verb::Stop}); }
-void RemoteControl::Reset() { run({cli::Verb::Reset}); }
-void RemoteControl::Toggle() { run({cli::Verb::Toggle}); }
-void RemoteControl::Sync() { run({cli::Verb::Sync}); }
-
-void RemoteControl::DelayedStart(int seconds)
-{
-    runChecked(cli::Verb::DelayedStart, cli::delaySeconds(QString::number(seconds)), QString::number(seconds));
-}
-
-void RemoteControl::SelectMap(const QString& map)
-{
-    runChecked(cli::Verb::Map, cli::mapNumber(map), map);
-}
-
-void RemoteControl::SelectSpecial(const QString& special)
-{
-    runChecked(cli::Verb::Special, cli::specialChoice(special), special);
-}
-
-void RemoteControl::Nudge(int step)
-{
-    runChecked(cli::Verb::Nudge, cli::nudgeStep(QString::number(step)), QString::number(step));
-}
-
-QString RemoteControl::Status()
-{
-    return cli::statusJson(status());
+    lastClock_ = clock;
+    lastRunning_ = running;
+    QDBusMessage signal = QDBusMessage::createSignal(remote::path, remote::interface,
+                                                     QStringLiteral("ClockChanged"));
+    signal << clock << running;
+    QDBusConnection::sessionBus().send(signal);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/Settings.h"
+
 #include <QList>
 #include <QString>
 
@@ -8,8 +10,8 @@
 class Dialogs;
 class QWidget;
 
-// Writes the values into the settings section of the settings file in use, in one
-// replace. When that fails, a message box names the file and the reason ("The
-// <what> could not be saved to <file>: <reason>", then more) and it returns false.
-bool saveSettings(const QList<std::pair<QString, QString>>& values, Dialogs& dialogs,
-                  QWidget* parent, const QString& what, const QString& more = {});
+// Writes the values, in their stored form, into the settings section of the file,
+// in one replace. When that fails, a message box names the file and the reason
+// ("The <what> could not be saved to <file>: <reason>", then more) and it returns false.
+bool saveSettings(const QString& file, const QList<std::pair<setting::Field, QString>>& values,
+                  Dialogs& dialogs, QWidget* parent, const QString& what, const QString& more = {});

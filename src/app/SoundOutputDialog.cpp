@@ -1,7 +1,6 @@
 #include "app/SoundOutputDialog.h"
 
 #include "app/SaveSettings.h"
-#include "settings/Keys.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -11,9 +10,9 @@
 #include <QSlider>
 
 SoundOutputDialog::SoundOutputDialog(SoundPlayer& player, Dialogs& dialogs,
-                                     const SoundOutput& current, const QString& testFile,
+                                     const SoundOutput& current, const program::Files& files,
                                      QWidget* parent)
-    : QDialog(parent), player_(player), dialogs_(dialogs)
+    : QDialog(parent), player_(player), dialogs_(dialogs), settingsFile_(files.settings)
 {
     setWindowTitle(tr("Sound Output"));
     cboDevice_ = new QComboBox(this);
@@ -30,7 +29,8 @@ SoundOutputDialog::SoundOutputDialog(SoundPlayer& player, Dialogs& dialogs,
 
     sldVolume_ = new QSlider(Qt::Horizontal, this);
     sldVolume_->setObjectName(QStringLiteral("sldVolume"));
-    sldVolume_->setRange(0, 100);
+    const setting::Key& volume = setting::of(&Settings::iVolume);
+    sldVolume_->setRange(volume.low, volume.high);
     sldVolume_->setPageStep(10);
     auto* percent = new QLabel(this);
     percent->setMinimumWidth(percent->fontMetrics().horizontalAdvance(QStringLiteral("100 %")));
@@ -43,22 +43,24 @@ SoundOutputDialog::SoundOutputDialog(SoundPlayer& player, Dialogs& dialogs,
     auto* cmdTest = new QPushButton(tr("&Test"), this);
     cmdTest->setObjectName(QStringLiteral("cmdTest"));
     connect(cmdTest, &QPushButton::clicked, this,
-            [this, testFile] { player_.playThrough(testFile, output()); });
+            [this, test = files.data + QStringLiteral("/sounds/chime.wav")] {
+                player_.playThrough(test, output());
+            });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* volumeLabel = new QLabel(tr("&Volume:"), this);
     volumeLabel->setBuddy(sldVolume_);
-    auto* volume = new QHBoxLayout;
-    volume->addWidget(sldVolume_);
-    volume->addWidget(percent);
+    auto* volumeRow = new QHBoxLayout;
+    volumeRow->addWidget(sldVolume_);
+    volumeRow->addWidget(percent);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(cmdTest);
     bottom->addStretch();
     bottom->addWidget(buttons);
     auto* form = new QFormLayout(this);
     form->addRow(tr("&Output device:"), cboDevice_);
-    form->addRow(volumeLabel, volume);
+    form->addRow(volumeLabel, volumeRow);
     form->addRow(bottom);
 }
 
@@ -71,8 +73,9 @@ void SoundOutputDialog::accept()
 {
     const SoundOutput chosen = output();
     // Closing after a failed save would lose the choice without a word.
-    if (!saveSettings({{keys::outputDevice, QString::fromUtf8(chosen.device)},
-                       {keys::volume, QString::number(chosen.volume)}},
+    if (!saveSettings(settingsFile_,
+                      {{&Settings::sOutputDevice, QString::fromUtf8(chosen.device)},
+                       {&Settings::iVolume, QString::number(chosen.volume)}},
                       dialogs_, this, QStringLiteral("sound output")))
         return;
     player_.setOutput(chosen);

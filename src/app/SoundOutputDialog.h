@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Dialogs.h"
+#include "platform/ProgramInfo.h"
 #include "platform/SoundPlayer.h"
 
 #include <QDialog>
@@ -9,13 +10,13 @@ class QComboBox;
 class QSlider;
 
 // File > Sound Output: the device and the volume of every sound. Test plays a
-// sound through what the dialog shows, before anything is saved; OK saves the
-// choice to times.ini and hands it to the player.
+// sound (chime.wav) through what the dialog shows, before anything is saved; OK
+// saves the choice to the settings file and hands it to the player.
 class SoundOutputDialog : public QDialog {
     Q_OBJECT
 public:
     SoundOutputDialog(SoundPlayer& player, Dialogs& dialogs, const SoundOutput& current,
-                      const QString& testFile, QWidget* parent = nullptr);
+                      const program::Files& files, QWidget* parent = nullptr);
 
     // The choice the dialog shows.
     SoundOutput output() const;
@@ -25,6 +26,7 @@ public:
 private:
     SoundPlayer& player_;
     Dialogs& dialogs_;
+    QString settingsFile_;
     QComboBox* cboDevice_ = nullptr;
     QSlider* sldVolume_ = nullptr;
 };

@@ -1,4 +1,5 @@
 #include "about/ProgramIcon.h"
+#include "app/Commands.h"
 #include "app/MainWindow.h"
 #include "app/RemoteControl.h"
 #include "platform/DeadlineTimer.h"
@@ -10,6 +11,7 @@
 #include "platform/SystemGlobalShortcuts.h"
 #include "platform/SystemLauncher.h"
 #include "platform/SystemRegistry.h"
+#include "timer/RunningMatch.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -31,7 +33,7 @@ bool preferX11UnderWayland()
 int main(int argc, char* argv[])
 {
     // A command for a timer that already runs goes to it, and this process ends.
-    cli::Command command;
+    commands::Command command;
     if (const auto exitStatus = remote::handOver(argc, argv, command))
         return *exitStatus;
 
@@ -44,7 +46,6 @@ int main(int argc, char* argv[])
     QApplication::setApplicationDisplayName(QString());
     // Lets the desktop match the windows to the installed org.zorvu.Timer.desktop.
     QGuiApplication::setDesktopFileName(program::appId);
-    program::locateSettingsAndSounds();
 
     QtSoundPlayer sound;
     LinuxDesktopEffects desktop;
@@ -55,8 +56,10 @@ int main(int argc, char* argv[])
     SystemGlobalShortcuts shortcuts;
     Platform platform{sound, desktop, dialogs, registry, launcher, clocks, shortcuts};
 
-    MainWindow window(platform);
-    RemoteControl remote(window);
+    RunningMatch running(program::locate(program::folder()), clocks, sound);
+    commands::takeShortcuts(shortcuts, running);
+    MainWindow window(platform, running);
+    RemoteControl remote(running, window);
     if (const auto exitStatus = remote.serve(command))
         return *exitStatus;
     window.show();

@@ -76,7 +76,6 @@ void DeadlineTimer::start()
     active_ = true;
     ticks_ = 0;
     originNs_ = clock_->nowNs();
-    ticksAtOrigin_ = 0;
     arm();
 }
 
@@ -86,17 +85,32 @@ void DeadlineTimer::stop()
     clock_->cancel();
 }
 
-qint64 DeadlineTimer::sinceLastTickMs() const
+qint64 DeadlineTimer::nowNs() const
 {
-    return (clock_->nowNs() - (nextDeadlineNs() - qint64(interval_) * kNsPerMs)) / kNsPerMs;
+    return clock_->nowNs();
 }
 
-void DeadlineTimer::rephase()
+bool DeadlineTimer::realign()
 {
-    originNs_ = clock_->nowNs();
-    ticksAtOrigin_ = ticks_;
+    const qint64 interval = qint64(interval_) * kNsPerMs;
+    if (interval <= 0)
+        return false;
+    const qint64 now = clock_->nowNs();
+    const qint64 next = nextDeadlineNs();
+    // How far this moment lies past the nearest tick of the schedule, in
+    // [-interval/2, interval/2): half way between two ticks counts as the later one.
+    qint64 shift = (now - next) % interval;
+    if (shift < -interval / 2)
+        shift += interval;
+    else if (shift >= interval / 2)
+        shift -= interval;
+    const bool given = now - shift >= next;
+    if (given)
+        ++ticks_;
+    originNs_ += shift;
     if (active_)
         arm();
+    return given;
 }
 
 void DeadlineTimer::postpone(int ms)
@@ -108,7 +122,12 @@ void DeadlineTimer::postpone(int ms)
 
 qint64 DeadlineTimer::nextDeadlineNs() const
 {
-    return originNs_ + (ticks_ - ticksAtOrigin_ + 1) * qint64(interval_) * kNsPerMs;
+    return originNs_ + (ticks_ + 1) * qint64(interval_) * kNsPerMs;
+}
+
+qint64 DeadlineTimer::lastDeadlineNs() const
+{
+    return nextDeadlineNs() - qint64(interval_) * kNsPerMs;
 }
 
 void DeadlineTimer::arm()

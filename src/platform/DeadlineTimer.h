@@ -55,12 +55,16 @@ public:
     // Ticks since the last start().
     qint64 ticks() const { return ticks_; }
 
-    // Milliseconds since the deadline of the last tick, or since start() before
-    // the first one.
-    qint64 sinceLastTickMs() const;
-    // The schedule moves so that its ticks fall on this moment: the next comes
-    // one full interval from now.
-    void rephase();
+    // Monotonic time in nanoseconds, on the timer's clock.
+    qint64 nowNs() const;
+    // The deadline of the next tick, and of the last one (or start()).
+    qint64 nextDeadlineNs() const;
+    qint64 lastDeadlineNs() const;
+
+    // The schedule moves, by at most half an interval, so that its nearest tick
+    // falls on this moment. Returns true when that tick is the next one, still
+    // to come: it counts as given now, and the caller runs it.
+    bool realign();
     // The next tick, and every one after it, comes ms later.
     void postpone(int ms);
 
@@ -68,7 +72,6 @@ signals:
     void timeout();
 
 private:
-    qint64 nextDeadlineNs() const;
     void arm();
     void wake();
 
@@ -76,7 +79,6 @@ private:
     int interval_;
     bool active_ = false;
     qint64 ticks_ = 0;
-    // The schedule counts from here: start(), or the last rephase() or postpone().
+    // Tick n is due at originNs_ + n x interval: start(), moved by realign() and postpone().
     qint64 originNs_ = 0;
-    qint64 ticksAtOrigin_ = 0;
 };

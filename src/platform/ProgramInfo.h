@@ -14,22 +14,21 @@ inline const QString appId = QStringLiteral("org.zorvu.Timer");
 // The folder that holds the program, without a trailing separator.
 QString folder();
 
-// Decides, once at start, where the settings file and the sounds are. A program
-// folder that holds times.ini and can be written to is a portable folder: the
-// settings stay in it. Otherwise (an installed program) they are in the user's
-// $XDG_CONFIG_HOME/zorvu-timer/, which a first start fills with a copy of the
-// shipped file. The sounds are the program folder's sounds/ when it has one,
-// otherwise the installed share/zorvu-timer/sounds/ beside its bin/.
-// Until this runs, both are the program folder.
-void locateSettingsAndSounds();
+// Where the settings file and the sounds are.
+struct Files {
+    QString settings; // the settings file in use
+    QString data;     // the folder that holds sounds/, without a trailing separator
+};
 
-// Lets tests point the program at a portable folder of their own.
-void setFolderForTesting(const QString& folder);
+// Decides, once at start, where the settings file and the sounds of the program in
+// `folder` are. A program folder that holds times.ini and can be written to is a
+// portable folder: the settings stay in it. Otherwise (an installed program) they
+// are in the user's $XDG_CONFIG_HOME/zorvu-timer/, which a first start fills with a
+// copy of the shipped file. The sounds are the program folder's sounds/ when it has
+// one, otherwise the installed share/zorvu-timer/sounds/ beside its bin/.
+Files locate(const QString& folder);
 
-// The settings file in use.
-QString iniPath();
-
-// The folder that holds sounds/, without a trailing separator.
-QString dataFolder();
+// A portable folder's files, where nothing is decided (tests, tools).
+Files inFolder(const QString& folder);
 
 } // namespace program

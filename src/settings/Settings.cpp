@@ -2,31 +2,77 @@
 
 #include "settings/Convert.h"
 #include "settings/Ini.h"
-#include "settings/Keys.h"
+
+#include <algorithm>
+
+namespace setting {
+
+const std::array<Key, 14>& keys()
+{
+    using S = Settings;
+    static const std::array<Key, 14> table{{
+        {.name = "time", .field = &S::iNotificationTime, .first = 15, .shown = Shown::AsTyped,
+         .control = "txtNotificationTime"},
+        {.name = "disablescreensaver", .field = &S::bDisableScreenSaver,
+         .shown = Shown::CheckedAtOne, .control = "chkDisableScreensaver"},
+        {.name = "defaultsoundfilename", .field = &S::sDefaultSoundFileName, .shown = Shown::File},
+        {.name = "alwaysontop", .field = &S::bAlwaysOnTop, .shown = Shown::CheckedAtOne,
+         .control = "chkOnTop"},
+        {.name = "disablehotkeys", .field = &S::bDisableHotkeys, .shown = Shown::Check,
+         .control = "chkHotkeys"},
+        {.name = "notifysniper", .field = &S::iNotifySniper, .shown = Shown::ThreeState,
+         .control = "chkNotifyWeapons_0"},
+        {.name = "notifyrocket", .field = &S::iNotifyRocket, .shown = Shown::ThreeState,
+         .control = "chkNotifyWeapons_1"},
+        {.name = "notifycamo", .field = &S::iNotifyCamo, .shown = Shown::ThreeState,
+         .control = "chkNotifyWeapons_2"},
+        {.name = "notifyovershield", .field = &S::iNotifyOvershield, .shown = Shown::ThreeState,
+         .control = "chkNotifyWeapons_3"},
+        {.name = "boxtype", .field = &S::bBoxType, .shown = Shown::Choice, .control = "optBoxType"},
+        {.name = "respawnsound", .field = &S::bRespawnSound, .shown = Shown::Choice,
+         .control = "optRespawn"},
+        // File > Sound Output
+        {.name = "outputdevice", .field = &S::sOutputDevice},
+        {.name = "volume", .field = &S::iVolume, .first = 100, .low = 0, .high = 100},
+        // File > Global Shortcuts
+        {.name = "globalshortcuts", .field = &S::bGlobalShortcuts},
+    }};
+    return table;
+}
+
+const Key& of(const Field& field)
+{
+    const auto& table = keys();
+    // Every field has its row: a missing one is a fault of the table.
+    return *std::find_if(table.begin(), table.end(), [&](const Key& k) { return k.field == field; });
+}
+
+} // namespace setting
+
+Settings::Settings()
+{
+    for (const setting::Key& key : setting::keys())
+        std::visit([&](auto field) {
+            using Value = std::remove_reference_t<decltype(this->*field)>;
+            if constexpr (!std::is_same_v<Value, QString>)
+                this->*field = Value(key.first);
+        }, key.field);
+}
 
 void Settings::read(const QString& iniFile)
 {
-    auto value = [&](const QString& key) { return ReadIni(keys::settingsSection, key, iniFile); };
-    auto truth = [&](bool& field, const QString& key) {
-        if (const auto v = convert::toTruth(value(key)))
-            field = *v;
-    };
-    auto whole = [&](qint16& field, const QString& key) {
-        if (const auto v = convert::toWholeNumber(value(key)))
-            field = *v;
-    };
-    truth(bDisableHotkeys, keys::disableHotkeys);
-    whole(iNotificationTime, keys::time);
-    truth(bDisableScreenSaver, keys::disableScreenSaver);
-    truth(bRespawnSound, keys::respawnSound);
-    truth(bAlwaysOnTop, keys::alwaysOnTop);
-    sDefaultSoundFileName = value(keys::defaultSoundFileName);
-    truth(bBoxType, keys::boxType);
-    whole(iNotifySniper, keys::notifySniper);
-    whole(iNotifyRocket, keys::notifyRocket);
-    whole(iNotifyCamo, keys::notifyCamo);
-    whole(iNotifyOvershield, keys::notifyOvershield);
-    sOutputDevice = value(keys::outputDevice);
-    whole(iVolume, keys::volume);
-    truth(bGlobalShortcuts, keys::globalShortcuts);
+    for (const setting::Key& key : setting::keys()) {
+        const QString text = ReadIni(setting::section, QString::fromLatin1(key.name), iniFile);
+        std::visit([&](auto field) {
+            using Value = std::remove_reference_t<decltype(this->*field)>;
+            if constexpr (std::is_same_v<Value, QString>) {
+                this->*field = text;
+            } else if constexpr (std::is_same_v<Value, bool>) {
+                if (const auto v = convert::toTruth(text))
+                    this->*field = *v;
+            } else if (const auto v = convert::toWholeNumber(text)) {
+                this->*field = qint16(std::clamp<int>(*v, key.low, key.high));
+            }
+        }, key.field);
+    }
 }

@@ -3,26 +3,60 @@
 #include <QString>
 #include <QtGlobal>
 
-// The fourteen keys of the settings section, with the values a first start has.
-// read() is the one reader of the section for the match: each key is converted
-// by its rule, and a key that is missing or cannot be read keeps the value the
-// field had, except the sound file and the output device, which become empty
-// when missing.
-struct Settings {
-    bool bDisableHotkeys = false;      // disablehotkeys, truth value
-    qint16 iNotificationTime = 15;     // time, whole number
-    bool bDisableScreenSaver = false;  // disablescreensaver, truth value
-    bool bRespawnSound = false;        // respawnsound, truth value
-    bool bAlwaysOnTop = false;         // alwaysontop, truth value
-    QString sDefaultSoundFileName;     // defaultsoundfilename, text
-    bool bBoxType = false;             // boxtype, truth value (true: PAL)
-    qint16 iNotifySniper = 0;          // notifysniper, whole number
-    qint16 iNotifyRocket = 0;          // notifyrocket, whole number
-    qint16 iNotifyCamo = 0;            // notifycamo, whole number
-    qint16 iNotifyOvershield = 0;      // notifyovershield, whole number
-    QString sOutputDevice;             // outputdevice, text: a device id, empty for the default
-    qint16 iVolume = 100;              // volume, whole number: per cent
-    bool bGlobalShortcuts = false;     // globalshortcuts, truth value
+#include <array>
+#include <variant>
 
+// The settings section of times.ini as the match holds it. A default-made
+// Settings has the values a first start has, from the table below; read() takes
+// each key by its rule, and a key that is missing or cannot be read keeps the
+// value the field had (a text becomes empty when its key is missing).
+struct Settings {
+    QString sDefaultSoundFileName;     // a path
+    QString sOutputDevice;             // a device id, empty for the system's default
+    qint16 iNotificationTime;          // seconds before a respawn for its notice
+    qint16 iNotifySniper, iNotifyRocket, iNotifyCamo, iNotifyOvershield; // 1: announce
+    qint16 iVolume;                    // per cent
+    bool bDisableScreenSaver, bAlwaysOnTop, bDisableHotkeys, bBoxType /* PAL */,
+        bRespawnSound /* the default sound at a respawn */, bGlobalShortcuts;
+
+    Settings();
     void read(const QString& iniFile);
 };
+
+// The table of the settings section: each key once, with everything the reader,
+// the windows and the writer need to know of it.
+namespace setting {
+
+inline const QString section = QStringLiteral("settings");
+
+// How the Options window shows a key, and writes it back.
+enum class Shown {
+    Elsewhere,    // not there: another window or a menu item writes it
+    AsTyped,      // a text box holding the stored text as it stands
+    File,         // the default sound file, chosen by a browse
+    CheckedAtOne, // a check box, checked only by a number equal to 1
+    Check,        // a check box, checked by a true value
+    ThreeState,   // a check box showing the stored 0, 1 or 2 (greyed)
+    Choice,       // option buttons CONTROL_0 for false and CONTROL_1 for true
+};
+
+// The field's type is the key's: a truth value ("True"/"False" in any case, or a
+// number, 0 false; stored as 0 or 1), a whole number (a decimal number rounded
+// half to even, brought into the key's range) or a text (as it stands).
+using Field = std::variant<bool Settings::*, qint16 Settings::*, QString Settings::*>;
+
+struct Key {
+    const char* name;
+    Field field;
+    int first = 0; // the first start's value; a text starts empty
+    int low = -32768, high = 32767;
+    Shown shown = Shown::Elsewhere;
+    const char* control = nullptr; // the Options control's objectName
+};
+
+// In the order the Options window writes them.
+const std::array<Key, 14>& keys();
+// The row of a field.
+const Key& of(const Field& field);
+
+} // namespace setting

@@ -1,20 +1,15 @@
 #include "timer/Match.h"
 
-#include "platform/ProgramInfo.h"
 #include "timer/Notification.h"
 
-#include <utility>
-
 namespace {
-
 constexpr qint16 kLargestHour = 32767;
-
-QString inDataFolder(const QString& relativeFile)
-{
-    return program::dataFolder() + QLatin1Char('/') + relativeFile;
-}
-
 } // namespace
+
+QString Match::inDataFolder(const QString& relativeFile) const
+{
+    return files_.data + QLatin1Char('/') + relativeFile;
+}
 
 Outcome& Outcome::operator+=(const Outcome& other)
 {
@@ -42,7 +37,7 @@ Outcome Match::load(std::function<bool()> soundDeviceCheck)
     // Runs Reset and with it the first settings load; nothing sounds yet, as
     // bSoundDevice is still false.
     Outcome out = chooseMap(0);
-    settings.iNotificationTime = 15;
+    settings.iNotificationTime = Settings().iNotificationTime;
     iCurrentMap = 0;
     soundDeviceCheck_ = std::move(soundDeviceCheck);
     out += LoadNewSettings();
@@ -56,7 +51,7 @@ Outcome Match::load(std::function<bool()> soundDeviceCheck)
 
 Outcome Match::LoadNewSettings()
 {
-    settings.read(program::iniPath());
+    settings.read(files_.settings);
     LoadTimes();
     // Reloaded from the file first, so the PAL seconds are added only once.
     if (settings.bBoxType)
@@ -68,7 +63,7 @@ Outcome Match::LoadNewSettings()
 
 void Match::LoadTimes()
 {
-    respawn::loadTimes(iTimes, iBaseTimes, program::iniPath());
+    respawn::loadTimes(iTimes, iBaseTimes, files_.settings);
 }
 
 // ---------------------------------------------------------------- the clock
@@ -174,23 +169,6 @@ Outcome Match::reset()
     out += LoadNewSettings();
     // The item rows keep their text until the next tick or map choice.
     return out;
-}
-
-Outcome Match::sync(qint64 msSinceTick)
-{
-    if (!bClockRunning)
-        return {};
-    Outcome out(Outcome::Rephased);
-    if (msSinceTick >= 500)
-        out += tick();
-    return out;
-}
-
-Outcome Match::nudge(int seconds)
-{
-    if (!bClockRunning)
-        return {};
-    return seconds > 0 ? tick() : Outcome(Outcome::HeldBack);
 }
 
 Outcome Match::toggle()

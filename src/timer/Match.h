@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ProgramInfo.h"
 #include "settings/Settings.h"
 #include "timer/GameModeTimers.h"
 #include "timer/RespawnTable.h"
@@ -7,6 +8,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <utility>
 
 // What a command of the match changed, for a view to show, and the sound files
 // it plays, in the order they are played (each new sound stops the one before).
@@ -16,8 +18,6 @@ struct Outcome {
         ItemTimes = 2, // the item rows: the current map's countdowns of the items it has
         Controls = 4,  // which buttons are enabled, the Delayed Start caption, the choices
         DelayRestarted = 8, // the delayed start's count begins a full second from now
-        Rephased = 16,  // the clock's ticks now fall on this moment: the next in a second
-        HeldBack = 32,  // the clock's next tick, and all after it, a second later
     };
     Outcome(unsigned changes = 0) : changed(changes) {}
 
@@ -30,12 +30,13 @@ struct Outcome {
 };
 
 // One match: the game clock, the respawn countdowns of the chosen map, the
-// special timers and the delayed start. It knows nothing of windows: every
-// driver (buttons, keys, menus, other programs) gives it commands and shows
-// what they changed. The two timers that drive tick() and delayTick() belong
-// to the driver; bClockRunning and bDelayCounting say whether they run.
+// special timers and the delayed start. It knows nothing of timers or windows:
+// the running match around it drives tick() and delayTick() from its timers,
+// which run while bClockRunning and bDelayCounting say so.
 class Match {
 public:
+    explicit Match(program::Files files) : files_(std::move(files)) {}
+
     // --- state; read by the views, changed only through the commands ---
     respawn::Table iTimes{};     // countdowns: seconds to each item's next respawn
     respawn::Table iBaseTimes{}; // respawn periods as read from the file
@@ -85,13 +86,6 @@ public:
     Outcome delayedStart(std::optional<qint16> seconds);
     // One second of the delayed start's count.
     Outcome delayTick();
-    // Sync, pressed as the console's clock turns its second: the ticks move to
-    // this moment, by at most half a second. msSinceTick is how long ago the
-    // last tick (or the start) was: the nearest tick, when still to come, runs
-    // now; when just passed, the next comes later. No tick is lost or doubled.
-    Outcome sync(qint64 msSinceTick);
-    // +1: one tick at once, the phase kept. -1: the next tick a second later.
-    Outcome nudge(int seconds);
     // Re-reads the settings and the respawn table (Reset, map choice, Options OK):
     // every countdown starts again from its full period.
     Outcome LoadNewSettings();
@@ -103,5 +97,8 @@ public:
     void RecalcTimes(Outcome& out);
 
 private:
+    QString inDataFolder(const QString& relativeFile) const;
+
+    program::Files files_;
     std::function<bool()> soundDeviceCheck_; // fills bSoundDevice when made
 };

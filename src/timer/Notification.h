@@ -11,7 +11,7 @@ namespace notification {
 struct Input {
     respawn::Column times;                 // the map's countdowns, as before this tick
     std::array<qint16, respawn::kItems> notify; // 1 = announce the item, 0 = not
-    qint16 leadTime = 15;                  // seconds before a respawn for the notice
+    qint16 leadTime = 0;                   // seconds before a respawn for the notice
     bool respawnSound = false;             // true: the default sound at a respawn
 };
 

@@ -1,13 +1,16 @@
-// The main window's wiring: each control, key and menu reaches its command, and
-// the window shows the match after it. The match itself is tested on its own;
-// here the timers run on a clock moved by hand.
+// The main window's wiring: each control, key, menu item and global shortcut
+// reaches its command, and the window shows the match after it. The running
+// match is tested on its own; here its timers run on a clock moved by hand.
 
 #include "about/AboutBox.h"
 #include "about/HelpWindow.h"
+#include "app/Commands.h"
 #include "app/MainWindow.h"
 #include "app/OptionsDialog.h"
+#include "settings/Ini.h"
 #include "support/FakePlatform.h"
 #include "support/ProgramFolder.h"
+#include "timer/RunningMatch.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -29,17 +32,24 @@ protected:
 
     void open()
     {
-        window = std::make_unique<MainWindow>(fake.platform);
+        running = std::make_unique<RunningMatch>(dir.files(), fake.clocks, fake.sound);
+        commands::takeShortcuts(fake.shortcuts, *running);
+        window = std::make_unique<MainWindow>(fake.platform, *running);
         window->show();
         QApplication::setActiveWindow(window.get());
     }
     // Runs space-separated steps: an objectName triggers that menu item or clicks
     // that button; a key sequence ("S", "Shift+S", "Num++") is pressed on a map
-    // button; "#N" answers the next input box with N; "@MS" runs the clock to MS.
+    // button; "#N" answers the next input box with N; "@MS" runs the clock to MS;
+    // "^ID" is the global shortcut of that id pressed.
     void act(const QString& steps)
     {
         for (const QString& s : steps.split(' ', Qt::SkipEmptyParts)) {
-            if (s[0] == '#')
+            if (s[0] == '^') {
+                for (const ShortcutBinding& b : shortcutBindings)
+                    if (s.mid(1) == QLatin1String(b.id))
+                        emit fake.shortcuts.activated(b.action);
+            } else if (s[0] == '#')
                 fake.dialogs.inputAnswers << s.mid(1);
             else if (s[0] == '@')
                 fake.clocks.runTo(s.mid(1).toInt());
@@ -74,6 +84,7 @@ protected:
 
     TempProgramFolder dir;
     FakePlatform fake;
+    std::unique_ptr<RunningMatch> running;
     std::unique_ptr<MainWindow> window;
 };
 
@@ -106,10 +117,34 @@ TEST_F(MainWindowTest, ControlsAndKeysDriveTheMatch)
         EXPECT_EQ(played(), sounds);
     }
     EXPECT_EQ(fake.dialogs.inputs, 3);
-    EXPECT_EQ(window->match().specialChoice, GameModeTimers::Koth);
+    EXPECT_EQ(running->match().specialChoice, GameModeTimers::Koth);
     // Two loads at start-up and one for each Reset, each applying the settings' effects.
     EXPECT_EQ(fake.desktop.screenSaverCalls, QList<bool>(5, true));
     EXPECT_EQ(fake.desktop.onTopCalls, QList<bool>(5, true));
+}
+
+// The clock's keys, menu items and global shortcuts, on a clock started at 0 ms.
+TEST_F(MainWindowTest, ClockKeysMenusAndShortcuts)
+{
+    open();
+    const std::tuple<const char*, const char*, const char*> rows[] = {
+        {"cmdStart @1000", "00:00:01 0:09 0:05 0:00 0:03 0100", "o"},
+        // Four ticks at once; then the next held back three seconds, to 5000.
+        {"= Num++ mnuNudgeForward ^nudge-forward", "00:00:05 0:05 0:01 0:00 0:03 0100", "r o o"},
+        {"- mnuNudgeBack ^nudge-back @4900", "00:00:05 0:05 0:01 0:00 0:03 0100", ""},
+        // Each sync: the tick 100 ms away runs now; the one 300 ms past moves on.
+        {"Y", "00:00:06 0:04 0:06 0:00 0:02 0100", "r"},
+        {"@5200 ^sync @6100", "00:00:06 0:04 0:06 0:00 0:02 0100", ""},
+        {"@6150 mnuSync @7100", "00:00:07 0:03 0:05 0:00 0:01 0100", "s"},
+        {"^toggle ^toggle", "00:00:07 0:03 0:05 0:00 0:01 1111", ""},
+        {"^reset", "00:00:00 0:03 0:05 0:00 0:01 1111", "o o"},
+    };
+    for (const auto& [steps, shows, sounds] : rows) {
+        SCOPED_TRACE(steps);
+        act(steps);
+        EXPECT_EQ(shown(), shows);
+        EXPECT_EQ(played(), sounds);
+    }
 }
 
 TEST_F(MainWindowTest, MenusOpenEachWindowOnce)
@@ -150,32 +185,16 @@ TEST_F(MainWindowTest, OptionsOkAppliesTheSettingsToTheRunningMatch)
     EXPECT_TRUE(fake.sound.played.isEmpty());
 }
 
-// Sync and the nudges on the running clock, started at 0 ms: each row gives the
-// steps (Y, the menu item of Sync, = and keypad + forward, - back) and every tick
-// up to 6 s with its sounds. The sounds follow the ticks: none is lost or doubled.
-TEST_F(MainWindowTest, SyncAndNudgesMoveTheTicks)
+// Shortcuts the desktop refuses at start-up stay on in the file, to be asked for
+// again next time; the refusal is not the user's choice.
+TEST_F(MainWindowTest, ShortcutsRefusedAtStartUpStayOn)
 {
-    const std::pair<const char*, const char*> rows[] = {
-        {"@2500 Y", "1000:o 2000: 2500:r 3500:o 4500:o 5500:r"},
-        {"@3000 Y", "1000:o 2000: 3000:r 4000:o 5000:o 6000:r"},
-        {"@3250 mnuSync", "1000:o 2000: 3000:r 4250:o 5250:o"},
-        {"@3499 Y", "1000:o 2000: 3000:r 4499:o 5499:o"},
-        {"@3250 = @3300 Num++", "1000:o 2000: 3000:r 3250:o 3300:o 4000:r 5000:s 6000:o"},
-        {"@3250 -", "1000:o 2000: 3000:r 5000:o 6000:o"},
-        {"@2500 cmdStop @2600 Y @2700 + @2800 - @3500 cmdStart", "1000:o 2000: 4500:r 5500:o"},
-    };
-    for (const auto& [steps, expected] : rows) {
-        SCOPED_TRACE(steps);
-        fake.clocks.now = 0;
-        open();
-        QStringList ticks;
-        QObject::connect(window.get(), &MainWindow::presented, [&](const Outcome& outcome) {
-            if (outcome.changed & Outcome::Clock)
-                ticks << QString::number(fake.clocks.now / FakeClocks::kMs) + ':' + played();
-        });
-        act(QStringLiteral("cmdStart ") + steps + " @6000");
-        EXPECT_EQ(ticks.join(' '), expected);
-    }
+    ASSERT_TRUE(WriteIni("settings", "globalshortcuts", "1", dir.iniPath()));
+    fake.shortcuts.refusal = "no portal";
+    open();
+    EXPECT_EQ(ReadIni("settings", "globalshortcuts", dir.iniPath()), "1");
+    EXPECT_FALSE(window->findChild<QAction*>("mnuGlobalShortcuts")->isChecked());
+    EXPECT_TRUE(fake.dialogs.messages.isEmpty());
 }
 
 } // namespace

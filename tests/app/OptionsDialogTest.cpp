@@ -24,7 +24,7 @@ protected:
     }
     OptionsDialog& open()
     {
-        dialog = std::make_unique<OptionsDialog>(dialogs);
+        dialog = std::make_unique<OptionsDialog>(dialogs, dir.files());
         QObject::connect(dialog.get(), &OptionsDialog::saved, [this] { saves << iniContent(); });
         return *dialog;
     }

@@ -17,19 +17,19 @@ TEST(SoundOutputDialogTest, ShowsTheChoiceTestsItAndSavesIt)
     // The second device is unplugged: listed, so that OK for a new volume keeps it.
     const struct { SoundOutput current; int listed; } cases[] = {
         {{"sink.b", 35}, 3}, {{"usb.headset", 0}, 4}};
+    const TempProgramFolder folder;
     for (const auto& c : cases) {
-        const SoundOutputDialog dialog(fake.sound, fake.dialogs, c.current, QString());
+        const SoundOutputDialog dialog(fake.sound, fake.dialogs, c.current, folder.files());
         EXPECT_EQ(dialog.findChild<QComboBox*>(QStringLiteral("cboDevice"))->count(), c.listed);
         EXPECT_TRUE(dialog.output() == c.current) << c.current.device.constData();
     }
     // Test plays through what is shown and chooses nothing; OK saves it and chooses it.
-    const TempProgramFolder folder;
-    SoundOutputDialog dialog(fake.sound, fake.dialogs, {}, QStringLiteral("chime.wav"));
+    SoundOutputDialog dialog(fake.sound, fake.dialogs, {}, folder.files());
     dialog.findChild<QComboBox*>(QStringLiteral("cboDevice"))->setCurrentIndex(1);
     dialog.findChild<QSlider*>(QStringLiteral("sldVolume"))->setValue(20);
     dialog.findChild<QPushButton*>(QStringLiteral("cmdTest"))->click();
     const SoundOutput shown{"sink.a", 20};
-    EXPECT_EQ(fake.sound.playedThrough, QList{std::pair(QStringLiteral("chime.wav"), shown)});
+    EXPECT_EQ(fake.sound.playedThrough, QList{std::pair(folder.filePath("sounds/chime.wav"), shown)});
     EXPECT_TRUE(fake.sound.output == SoundOutput{} && fake.sound.played.isEmpty());
     dialog.accept();
     EXPECT_TRUE(fake.sound.output == shown);

@@ -96,7 +96,8 @@ struct FakeLauncher : Launcher {
 };
 
 struct FakeShortcuts : GlobalShortcuts {
-    void enable() override { emit enabled({}); }
+    QString refusal; // the desktop's answer when it refuses them
+    void enable() override { refusal.isEmpty() ? emit enabled({}) : emit failed(refusal); }
     void disable() override {}
 };
 

@@ -14,14 +14,11 @@ inline const char* const kShortPeriodsIni = "[settings]\ntime=3\nnotifysniper=1\
     "[1]\nsniper=999\nrocket=999\ncamo=999\novershield=999\n"
     "[2]\nsniper=30\nrocket=60\ncamo=90\novershield=120\n";
 
-// A temporary program folder: while it lives, the program reads and writes
-// times.ini and sounds/ there instead of beside the test binary.
+// A temporary portable program folder, with times.ini and sounds/.
 class TempProgramFolder : public QTemporaryDir {
 public:
-    TempProgramFolder() { program::setFolderForTesting(path()); }
-    ~TempProgramFolder() { program::setFolderForTesting({}); }
-
-    QString iniPath() const { return filePath(QStringLiteral("times.ini")); }
+    program::Files files() const { return program::inFolder(path()); }
+    QString iniPath() const { return files().settings; }
 
     // Replaces times.ini with exactly these bytes.
     bool writeIni(const QByteArray& content) const

@@ -21,6 +21,8 @@ namespace {
 //   key=value a setting written to the file.
 // Sounds come back as "step:name", a step being one tick or one other command.
 struct Script {
+    explicit Script(const program::Files& files) : files(files), match(files) {}
+    program::Files files;
     Match match;
     QStringList sounds;
     int step = 0;
@@ -37,7 +39,7 @@ struct Script {
             const int n = s.size() > 1 ? s.mid(1).toInt() : 1;
             const QChar c = s[0];
             if (s.contains('=')) {
-                WriteIni("settings", s.section('=', 0, 0), s.section('=', 1), program::iniPath());
+                WriteIni("settings", s.section('=', 0, 0), s.section('=', 1), files.settings);
             } else if (c == 'c') {
                 std::sscanf(qPrintable(s), "c%hd:%hd:%hd", &match.iHours, &match.iMinutes,
                             &match.iSeconds);
@@ -119,7 +121,7 @@ TEST(MatchTest, Scripts)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.script);
         ASSERT_TRUE(dir.writeIni(kShortPeriodsIni));
-        Script run;
+        Script run(dir.files());
         run.match.load(true);
         run.script(QString::fromLatin1(row.script));
         EXPECT_EQ(run.state(), row.state);
