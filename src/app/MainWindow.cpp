@@ -332,16 +332,24 @@ void MainWindow::globalShortcuts_Answered(bool on, const QString& note)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+    const bool press = event->type() == QEvent::KeyPress;
+    if ((press || event->type() == QEvent::KeyRelease) && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this) {
         auto* key = static_cast<QKeyEvent*>(event);
+        // A key held down repeats as a release and a press of the same moment, which
+        // Qt does not always mark as a repeat when the two arrive apart.
+        if (!press) {
+            keyReleasedAt_[key->key()] = key->timestamp();
+            return QMainWindow::eventFilter(watched, event);
+        }
+        const bool repeat = key->isAutoRepeat() ||
+                            (key->timestamp() != 0 && keyReleasedAt_.value(key->key()) == key->timestamp());
         // Letters arrive as their upper-case codes whatever the modifiers, which
         // is what the hotkeys look at. A hotkey is taken where the press starts
         // (the focus widget, or the window when nothing has the focus) and goes
         // no further: otherwise, when a nested event loop (the Delayed Start box)
         // has moved the focus away, it would reach the window as a new press.
-        if (key->key() >= 0 && key->key() <= 0xFFFF &&
-            Form_KeyDown(key->key(), key->isAutoRepeat())) {
+        if (key->key() >= 0 && key->key() <= 0xFFFF && Form_KeyDown(key->key(), repeat)) {
             key->accept();
             return true;
         }

@@ -2,6 +2,7 @@
 
 #include "timer/RespawnTable.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
@@ -88,4 +89,5 @@ private:
     QPointer<AboutBox> frmAbout_;
     QPointer<HelpWindow> frmHelp_;
     bool keyPreview_ = false;
+    QHash<int, quint64> keyReleasedAt_; // each key's last release, in the window system's ms
 };

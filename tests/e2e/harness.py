@@ -23,6 +23,7 @@ Timing. Every moment is on one clock, CLOCK_MONOTONIC (time.monotonic()).
 
 import array
 import ctypes
+import json
 import math
 import operator
 import os
@@ -200,9 +201,10 @@ class Program:
         return subprocess.run(["xdotool", *args], env=self.env, check=check, timeout=timeout,
                               stdout=subprocess.PIPE, text=True).stdout
 
-    def press(self, key, held=()):
+    def press(self, key, held=(), seconds=0):
         """Presses the key (a keysym name) while the keys held (e.g. Control_L) are
-        down; returns the moment the X server had taken the press."""
+        down, and lets it go after the seconds (the server repeats a key held long);
+        returns the moment the X server had taken the press."""
         codes = [self.x11.XKeysymToKeycode(self.display, self.x11.XStringToKeysym(k.encode()))
                  for k in [*held, key]]
         for down, order in ((1, codes), (0, codes[::-1])):
@@ -211,7 +213,14 @@ class Program:
             self.x11.XSync(self.display, 0)
             if down:
                 taken = time.monotonic()
+                time.sleep(seconds)
         return taken
+
+    def status(self, folder):
+        """What --status of the program in the folder says, as a dict."""
+        return json.loads(subprocess.run(["./zorvu-timer", "--status"], cwd=folder.path,
+                                         env=self.env, stdout=subprocess.PIPE, text=True,
+                                         timeout=10, check=True).stdout)
 
     def __enter__(self):
         return self

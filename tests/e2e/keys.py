@@ -6,7 +6,9 @@
   not act a second time then.
 - With global shortcuts on, Ctrl+Alt+S starts the clock while another program's
   window has the focus (the keys are grabbed on the X server; the session bus has
-  no portal).
+  no portal), and stops it when pressed again.
+- A key held down acts once, though the X server repeats it: S starts the clock
+  and = runs one tick at once.
 
 usage: keys.py SESSION_POINTER STAGED_PROGRAM_FOLDER
 """
@@ -44,13 +46,25 @@ with harness.Program(folder, session) as program:
     try:
         program.xdotool("search", "--sync", "--onlyvisible", "--name", "^other$",
                         "windowactivate", "--sync")
-        program.press("s", held=["Control_L", "Alt_L"])
-        time.sleep(0.5)
+        running = []
+        for _ in range(2):
+            program.press("s", held=["Control_L", "Alt_L"])
+            time.sleep(0.5)
+            running.append(program.status(folder)["running"])
         focused = program.xdotool("getactivewindow", "getwindowname").strip()
-        status = subprocess.run(["./zorvu-timer", "--status"], cwd=folder.path, env=program.env,
-                                stdout=subprocess.PIPE, text=True, timeout=10).stdout.strip()
     finally:
         other.kill()
-if focused != "other" or '"running":true' not in status:
-    failures.append("Ctrl+Alt+S, the focus on %s: status %s" % (focused, status))
+if focused != "other" or running != [True, False]:
+    failures.append("Ctrl+Alt+S twice, the focus on %s: running %s" % (focused, running))
+
+with harness.Program(folder, session) as program:
+    started = program.press("s", seconds=1.5)
+    program.press("equal", seconds=1.5)
+    asked = time.monotonic()
+    status = program.status(folder)
+    # The ticks since S, and the one = ran; a tick may fall while --status runs.
+    want = {"00:00:%02d" % (int(t - started) + 1) for t in (asked, time.monotonic())}
+# Repeated at the X server's default rate, each key would act some twenty times.
+if not status["running"] or status["clock"] not in want:
+    failures.append("S and = held 1.5 s each: %s, not %s" % (status, want))
 sys.exit(harness.finish(folder, failures))
