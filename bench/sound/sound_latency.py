@@ -6,9 +6,10 @@ Both runs use the end-to-end tests' private desktop session (Xvfb, openbox, a
 PulseAudio null sink, see tests/e2e/harness.py) and record the null sink's
 monitor; each sound's first loud sample is put on CLOCK_MONOTONIC.
 
-1. tick: tick_to_sound (built beside this script) runs the program's sound
-   player on the program's tick timer and prints each tick's moment; the delay
-   is from that moment to the sound. This is the figure the target is for.
+1. tick: tick_to_sound (built beside this script) runs the program's running
+   match, with its tick timer and sound player, and prints the moment each tick
+   was due; the delay is from that moment to the sound. This is the figure the
+   target is for.
 2. program: the staged program itself, with a times.ini in which the Sniper
    Rifle respawns every second, so every tick plays s.wav; S is pressed through
    XTest and tick n is taken as n seconds after the X server had the key. So
@@ -93,7 +94,7 @@ def main():
     try:
         session = harness.load_session(pointer)
         harness.write_tone(folder.sound("s.wav"), TONE_HZ)
-        ok = report("tick (player on the tick timer)", *run_ticks(session, tool, folder, ticks))
+        ok = report("tick (the running match on its timer)", *run_ticks(session, tool, folder, ticks))
         ok &= report("program (from the S key, nominal ticks)", *run_program(session, folder, ticks))
     finally:
         folder.remove()

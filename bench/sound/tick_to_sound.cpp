@@ -1,13 +1,18 @@
-// Plays a wave file on every tick of the game clock's timer and prints each
-// tick's moment (CLOCK_MONOTONIC, seconds), so that a recording of the sound
-// server's output can tell how long each sound took to be heard.
+// Runs the running match on its own tick timer with the program's sound player, in
+// a folder of its own whose times.ini has the Sniper Rifle respawn every second, so
+// that every tick plays FILE; prints the moment each tick was due (CLOCK_MONOTONIC,
+// seconds), so that a recording of the sound server's output can tell how long
+// each sound took to be heard.
 //
 // usage: tick_to_sound FILE TICKS [VOLUME [DEVICE]]  (default: 100 %, the default output)
-#include "platform/DeadlineTimer.h"
 #include "platform/QtSoundPlayer.h"
+#include "settings/Ini.h"
+#include "timer/RunningMatch.h"
 
-#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -28,24 +33,38 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: tick_to_sound FILE TICKS [VOLUME [DEVICE]]\n");
         return 2;
     }
-    const QString file = QString::fromLocal8Bit(argv[1]);
     const int ticks = std::atoi(argv[2]);
+    QTemporaryDir folder;
+    const program::Files files = program::inFolder(folder.path());
+    QDir(folder.path()).mkdir(QStringLiteral("sounds"));
+    QFile::copy(QString::fromLocal8Bit(argv[1]), folder.filePath(QStringLiteral("sounds/s.wav")));
+    WriteIni(QStringLiteral("settings"),
+             {{QStringLiteral("notifysniper"), QStringLiteral("1")},
+              {QStringLiteral("volume"), QString::fromLatin1(argc > 3 ? argv[3] : "100")},
+              {QStringLiteral("outputdevice"), QString::fromLocal8Bit(argc > 4 ? argv[4] : "")}},
+             files.settings);
+    WriteIni(QStringLiteral("0"), QStringLiteral("sniper"), QStringLiteral("1"), files.settings);
 
     QtSoundPlayer player; // made before the clock starts, as in the program
-    player.setOutput({argc > 4 ? QByteArray(argv[4]) : QByteArray(), argc > 3 ? std::atoi(argv[3]) : 100});
-    DeadlineTimer timer(1000);
+    SteadyTickClocks clocks;
+    RunningMatch running(files, clocks, player);
+    running.load([] { return true; });
     int count = 0;
-    QObject::connect(&timer, &DeadlineTimer::timeout, &app, [&] {
-        std::printf("tick %d %.6f\n", ++count, now());
+    double started = 0;
+    QObject::connect(&running, &RunningMatch::changed, &app, [&](const Outcome& outcome) {
+        if (!(outcome.changed & Outcome::Clock))
+            return;
+        ++count;
+        std::printf("tick %d %.6f\n", count, started + count);
         std::fflush(stdout);
-        player.play(file);
         if (count == ticks) {
-            timer.stop();
+            running.stop();
             QTimer::singleShot(1000, &app, &QCoreApplication::quit);
         }
     });
-    std::printf("start %.6f\n", now());
+    started = now();
+    std::printf("start %.6f\n", started);
     std::fflush(stdout);
-    timer.start();
+    running.start();
     return app.exec();
 }

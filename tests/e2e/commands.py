@@ -6,6 +6,7 @@ Usage: commands.py PROGRAM_FOLDER
 
 import json
 import os
+import re
 import subprocess
 import sys
 import time
@@ -46,7 +47,10 @@ def bad_input_changes_nothing():
 
 
 try:
-    assert run("--status") == (3, "not running", "")
+    # Qt's own options pass to Qt, here before any timer runs.
+    assert run("--platform", "offscreen", "-reverse", "--status") == (3, "not running", "")
+    code, out, _ = run("--version")
+    assert code == 0 and re.fullmatch(r"zorvu-timer \(Zorvu Timer\) \d+\.\d+\.\d+", out), out
     bad_input_changes_nothing()
 
     # No timer runs: the command starts one, which then applies it.
