@@ -1,8 +1,5 @@
 #include "app/Commands.h"
-#include "support/ProgramFolder.h"
-#include "timer/Match.h"
 
-#include <QJsonDocument>
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -52,26 +49,4 @@ TEST(CommandTest, BadLines)
         EXPECT_TRUE(parsed.output.contains(named)) << parsed.output.toStdString();
         EXPECT_FALSE(parsed.output.contains('\n'));
     }
-}
-
-TEST(CommandTest, StatusLine)
-{
-    const TempProgramFolder dir;
-    Match m(dir.files());
-    const auto line = [&] {
-        return QString::fromUtf8(QJsonDocument(commands::status(m)).toJson(QJsonDocument::Compact));
-    };
-    m.iMinutes = 1, m.iSeconds = 23, m.bClockRunning = true, m.iCurrentMap = 1;
-    m.specialChoice = GameModeTimers::Neither;
-    m.iTimes[1] = {45, 72, 0, 31};
-    EXPECT_EQ(line(), R"({"camo":"0:00","clock":"00:01:23","map":"Blood Gulch","overshield":"0:31",)"
-                      R"("rocket":"1:12","running":true,"sniper":"0:45","special":"none"})");
-    m = Match(dir.files());
-    m.iHours = 123, m.iMinutes = 4, m.iSeconds = 5, m.iCurrentMap = 12;
-    m.specialChoice = GameModeTimers::Koth;
-    m.iTimes[12] = {999, 600, 999, 5};
-    EXPECT_EQ(line(), R"({"camo":null,"clock":"123:04:05","map":"Wizard","overshield":"0:05",)"
-                      R"("rocket":"10:00","running":false,"sniper":null,"special":"koth"})");
-    m.specialChoice = GameModeTimers::Oddball;
-    EXPECT_TRUE(line().contains(R"("special":"oddball")"));
 }

@@ -1,9 +1,9 @@
 #include "app/OptionsDialog.h"
 #include "settings/Ini.h"
+#include "settings/Settings.h"
 #include "support/FakePlatform.h"
 #include "support/ProgramFolder.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -69,9 +69,6 @@ TEST_F(OptionsDialogTest, OkWritesWhatTheWindowShows)
          "|0|/first.wav|0|0|0|0|0|0|0|0", "0/3"},
         {"defaultsoundfilename=/stored.wav", "dbl:optRespawn_1", "|0||0|0|0|0|0|0|0|1", "0/1"},
     };
-    const char* const keys[] = {"time", "disablescreensaver", "defaultsoundfilename",
-                                "alwaysontop", "disablehotkeys", "notifysniper", "notifyrocket",
-                                "notifycamo", "notifyovershield", "boxtype", "respawnsound"};
     for (const auto& [stored, steps, written, browses] : rows) {
         SCOPED_TRACE(std::string(stored) + " / " + steps);
         ASSERT_TRUE(dir.writeIni(QByteArray("[settings] ").append(stored).replace(' ', '\n')));
@@ -92,8 +89,9 @@ TEST_F(OptionsDialogTest, OkWritesWhatTheWindowShows)
         }
         QTest::mouseClick(find("Command1"), Qt::LeftButton);
         QStringList values;
-        for (const char* key : keys)
-            values << ReadIni("settings", key, dir.iniPath());
+        for (const setting::Key& key : setting::keys())
+            if (key.shown != setting::Shown::Elsewhere)
+                values << ReadIni("settings", key.name, dir.iniPath());
         EXPECT_EQ(values.join('|'), written);
         EXPECT_EQ(QStringLiteral("%1/%2").arg(atOpen).arg(dialogs.browses.size()), browses);
         // Each browse is modal to this window only, before it shows too.
@@ -123,25 +121,6 @@ TEST_F(OptionsDialogTest, FailedSaveWritesNoneAndCancelWritesNothing)
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(iniContent(), stored);
     EXPECT_TRUE(saves.isEmpty());
-}
-
-// The window opens with the focus on the lead time, and Tab visits the controls
-// that take the focus in the window's order: only the selected button of an option
-// group, no disabled control.
-TEST_F(OptionsDialogTest, TabOrder)
-{
-    ASSERT_TRUE(dir.writeIni("[settings]\nboxtype=1\n"));
-    open().show();
-    QApplication::setActiveWindow(dialog.get());
-    QStringList visited;
-    for (int i = 0; i < 13; ++i) {
-        visited << QApplication::focusWidget()->objectName();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-    EXPECT_EQ(visited.join(' '), "txtNotificationTime optRespawn_0 optBoxType_1 "
-                                 "chkDisableScreensaver chkOnTop chkHotkeys Command1 Command2 "
-                                 "chkNotifyWeapons_0 chkNotifyWeapons_1 chkNotifyWeapons_2 "
-                                 "chkNotifyWeapons_3 txtNotificationTime");
 }
 
 } // namespace

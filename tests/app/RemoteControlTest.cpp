@@ -36,7 +36,8 @@ void callAsAnotherProgram()
     // Each call, then its error (none: empty) and what Status says after it.
     const std::tuple<const char*, QVariant, const char*, const char*> rows[] = {
         {"Start", {}, "", R"("clock":"00:00:00","running":true)"},
-        {"Nudge", 1, "", R"("clock":"00:00:01")"},
+        {"Nudge", 1, "", R"("camo":null,"clock":"00:00:01","map":"Battle Creek","overshield":)"
+                         R"("0:03","rocket":"0:05","running":true,"sniper":"0:09","special":"none")"},
         {"Nudge", 2, "InvalidArgs", R"("clock":"00:00:01")"},
         {"Nudge", "1", "InvalidSignature", R"("clock":"00:00:01")"},
         {"Sync", {}, "", R"("clock":"00:00:01")"},

@@ -1,11 +1,11 @@
-// The match driven by scripts of commands, as the buttons, keys, menus and timers
-// give them: each row checks the clock, the countdowns, the sounds in order and
-// the controls.
+// The running match driven by scripts of commands, as the buttons, keys, menus
+// and timers give them, on a clock moved by hand: where its ticks and sounds fall,
+// and what the match shows after them.
 
 #include "settings/Ini.h"
-#include "support/Printers.h"
+#include "support/FakePlatform.h"
 #include "support/ProgramFolder.h"
-#include "timer/Match.h"
+#include "timer/RunningMatch.h"
 
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -14,65 +14,112 @@
 
 namespace {
 
-// Runs a script of space-separated steps on a match after start-up:
-//   S Start, P Stop, R Reset, K the S key, O Options OK, tN N ticks,
-//   mN map N, kN special timer N, dN delayed start of N ("d-" an unreadable
-//   entry), TN N ticks of the delayed start, cH:M:S the clock set by hand,
-//   key=value a setting written to the file.
-// Sounds come back as "step:name", a step being one tick or one other command.
-struct Script {
-    explicit Script(const program::Files& files) : files(files), match(files) {}
-    program::Files files;
-    Match match;
-    QStringList sounds;
-    int step = 0;
-
-    void command(const Outcome& outcome)
+// Runs a script of space-separated steps on a match after start-up (map 0 of
+// kShortPeriodsIni), as its sound player:
+//   S Start, P Stop, R Reset, K the S key, O Options OK, Y sync, + and - the nudges,
+//   tN N ticks and TN N ticks of the delayed start (their timers' routines called),
+//   mN map N, kN special timer N, dN delayed start of N ("d-" an unreadable entry),
+//   oN a callout offset of N ms, @MS the clock run to MS, cH:M:S the clock set by
+//   hand, key=value a setting written to the file.
+struct Script : FakeSound {
+    Script()
     {
-        ++step;
-        for (const QString& file : outcome.sounds)
-            sounds << QStringLiteral("%1:%2").arg(step).arg(QFileInfo(file).completeBaseName());
+        EXPECT_TRUE(dir.writeIni(kShortPeriodsIni));
+        running.load([] { return true; });
+        QObject::connect(&running, &RunningMatch::changed, [this](const Outcome& outcome) {
+            if (outcome.changed & Outcome::Clock)
+                ticks << clocks.now / FakeClocks::kMs;
+        });
+    }
+    void play(const QString& file) override
+    {
+        heard.append({step, clocks.now / FakeClocks::kMs, QFileInfo(file).completeBaseName()});
     }
     void script(const QString& text)
     {
+        Match& match = const_cast<Match&>(running.match());
         for (const QString& s : text.split(' ', Qt::SkipEmptyParts)) {
             const int n = s.size() > 1 ? s.mid(1).toInt() : 1;
             const QChar c = s[0];
             if (s.contains('=')) {
-                WriteIni("settings", s.section('=', 0, 0), s.section('=', 1), files.settings);
+                WriteIni("settings", s.section('=', 0, 0), s.section('=', 1), dir.iniPath());
             } else if (c == 'c') {
                 std::sscanf(qPrintable(s), "c%hd:%hd:%hd", &match.iHours, &match.iMinutes,
                             &match.iSeconds);
+            } else if (c == '@') {
+                clocks.runTo(n);
+            } else if (c == 'o') {
+                running.setCalloutOffset(n);
             } else if (c == 't' || c == 'T') {
-                for (int i = 0; i < n; ++i)
-                    command(c == 't' ? match.tick() : match.delayTick());
-            } else if (c == 'd') {
-                command(match.delayedStart(s == "d-" ? std::nullopt : std::optional<qint16>(n)));
+                for (int i = 0; i < n; ++i) {
+                    ++step;
+                    c == 't' ? running.tmrGameTimer_Timer() : running.tmrDelayedStart_Timer();
+                }
             } else {
-                command(c == 'S'   ? match.start()
-                        : c == 'P' ? match.stop()
-                        : c == 'R' ? match.reset()
-                        : c == 'K' ? match.toggle()
-                        : c == 'O' ? match.LoadNewSettings()
-                        : c == 'm' ? match.chooseMap(n)
-                                   : match.chooseSpecial(GameModeTimers::Choice(n)));
+                ++step;
+                c == 'd'   ? running.delayedStart(s == "d-" ? std::nullopt : std::optional<qint16>(n))
+                : c == 'S' ? running.start()
+                : c == 'P' ? running.stop()
+                : c == 'R' ? running.reset()
+                : c == 'K' ? running.toggle()
+                : c == 'O' ? running.reloadSettings()
+                : c == 'Y' ? running.sync()
+                : c == '+' ? running.nudge(1)
+                : c == '-' ? running.nudge(-1)
+                : c == 'm' ? running.chooseMap(n)
+                           : running.chooseSpecial(GameModeTimers::Choice(n));
             }
         }
     }
     // The clock, on or off, Start Stop Reset Delayed Start enabled, the caption's count.
     QString state() const
     {
-        const auto& e = match.enabled;
-        const QString count = match.delayCaption ? QString::number(*match.delayCaption) : "-";
-        return QString::asprintf("%d:%d:%d %s %d%d%d%d ", match.iHours, match.iMinutes,
-                                 match.iSeconds, match.bClockRunning ? "on" : "off", e.start,
-                                 e.stop, e.reset, e.delayedStart) + count;
+        const Match& m = running.match();
+        const auto& e = m.enabled;
+        const QString count = m.delayCaption ? QString::number(*m.delayCaption) : "-";
+        return QString::asprintf("%d:%d:%d %s %d%d%d%d ", m.iHours, m.iMinutes, m.iSeconds,
+                                 m.bClockRunning ? "on" : "off", e.start, e.stop, e.reset,
+                                 e.delayedStart) + count;
     }
+    // Each sound as "step:name", a step being one tick or one other command.
+    QString sounds() const
+    {
+        QStringList out;
+        for (const Heard& h : heard)
+            out << QStringLiteral("%1:%2").arg(h.step).arg(h.name);
+        return out.join(' ');
+    }
+    // In the order of time, each tick's moment and each sound's name, with "@MS"
+    // when it does not fall on a tick; a tick before the sounds of its moment.
+    QString timeline() const
+    {
+        QStringList events;
+        for (qsizetype t = 0, i = 0; t < ticks.size() || i < heard.size();) {
+            if (i == heard.size() || (t < ticks.size() && ticks[t] <= heard[i].ms))
+                events << QString::number(ticks[t++]);
+            else if (const Heard& h = heard[i++]; ticks.contains(h.ms))
+                events << h.name;
+            else
+                events << QStringLiteral("%1@%2").arg(h.name).arg(h.ms);
+        }
+        return events.join(' ');
+    }
+
+    TempProgramFolder dir;
+    FakeClocks clocks;
+    RunningMatch running{dir.files(), clocks, *this};
+    struct Heard {
+        int step;
+        qint64 ms;
+        QString name;
+    };
+    QList<Heard> heard;
+    QList<qint64> ticks; // the moment of each tick
+    int step = 0;
 };
 
 TEST(MatchTest, Scripts)
 {
-    const TempProgramFolder dir;
     // The current map's countdowns after the script in times.
     const struct { const char* script; const char* state; respawn::Column times;
                    const char* sounds; } rows[] = {
@@ -120,13 +167,50 @@ TEST(MatchTest, Scripts)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.script);
-        ASSERT_TRUE(dir.writeIni(kShortPeriodsIni));
-        Script run(dir.files());
-        run.match.load(true);
+        Script run;
         run.script(QString::fromLatin1(row.script));
         EXPECT_EQ(run.state(), row.state);
-        EXPECT_EQ(run.match.iTimes[run.match.iCurrentMap], row.times);
-        EXPECT_EQ(run.sounds.join(' '), QString::fromLatin1(row.sounds ? row.sounds : ""));
+        EXPECT_EQ(run.running.match().iTimes[run.running.match().iCurrentMap], row.times);
+        EXPECT_EQ(run.sounds(), QString::fromLatin1(row.sounds ? row.sounds : ""));
+    }
+}
+
+// Map 0's items sound at the ticks of 1 (o), 3 (r), 4 (o), 5 (o), 6 (r) seconds.
+TEST(RunningMatchTest, CommandsMoveTheTicksAndTheirSounds)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"S @6000", "1000 o 2000 3000 r 4000 o 5000 o 6000 r"},
+        // Sync moves the phase to this moment from the nearest tick: the one to come
+        // runs now, or the one just passed is moved later. None is lost or doubled.
+        {"S @2500 Y @6000", "1000 o 2000 2500 r 3500 o 4500 o 5500 r"},
+        {"S @3000 Y @6000", "1000 o 2000 3000 r 4000 o 5000 o 6000 r"},
+        {"S @3499 Y @6000", "1000 o 2000 3000 r 4499 o 5499 o"},
+        // +1 runs a tick at once, the phase kept; -1 holds the next one back a second.
+        {"S @3250 + @3300 + @6000", "1000 o 2000 3000 r 3250 o 3300 o 4000 r 5000 s 6000 o"},
+        {"S @3250 - @6000", "1000 o 2000 3000 r 5000 o 6000 o"},
+        // A second held back stays held back through a sync, which moves the phase only.
+        {"S @3100 - @3300 Y @6500", "1000 o 2000 3000 r 5300 o 6300 o"},
+        {"S @3100 - @3700 Y @6000", "1000 o 2000 3000 r 4700 o 5700 o"},
+        {"S @3100 - @3150 - @3300 Y @7500", "1000 o 2000 3000 r 6300 o 7300 o"},
+        // A stopped clock takes no sync or nudge.
+        {"S @2500 P @2600 Y @2700 + @2800 - @3500 S @6000", "1000 o 2000 4500 r 5500 o"},
+        // A delayed start of 2: the count shows 2, 1, 0, the clock starts at 3 s.
+        {"d2 @6000", "4000 o 5000 6000 r"},
+        // The settings saved while the clock runs: every countdown afresh, the phase kept.
+        {"S @2500 time=1 O @6000", "1000 o 2000 3000 4000 5000 o 6000 o"},
+        // A callout offset moves each sound against its tick, later or earlier.
+        {"o300 S @6000", "1000 o@1300 2000 3000 r@3300 4000 o@4300 5000 o@5300 6000"},
+        {"o-300 S @6000", "o@700 1000 2000 r@2700 3000 o@3700 4000 o@4700 5000 r@5700 6000"},
+        // A tick run ahead of its moment does not sound again; the next is foreseen afresh.
+        {"o-300 S @2800 + @5000", "o@700 1000 2000 r@2700 2800 o 3000 o@3700 4000 r@4700 5000"},
+        // A command that changes what the coming tick says, after it was heard ahead.
+        {"o-300 S @2800 time=1 O @4000", "o@700 1000 2000 r@2700 3000 4000"},
+    };
+    for (const auto& [steps, expected] : rows) {
+        SCOPED_TRACE(steps);
+        Script run;
+        run.script(QString::fromLatin1(steps));
+        EXPECT_EQ(run.timeline(), QString(expected));
     }
 }
 
