@@ -54,7 +54,7 @@ int main(int argc, char* argv[])
     SystemLauncher launcher;
     SteadyTickClocks clocks;
     SystemGlobalShortcuts shortcuts;
-    Platform platform{sound, desktop, dialogs, registry, launcher, clocks, shortcuts};
+    Platform platform{sound, desktop, dialogs, registry, launcher, shortcuts};
 
     RunningMatch running(program::locate(program::folder()), clocks, sound);
     commands::takeShortcuts(shortcuts, running);

@@ -5,7 +5,6 @@ class DesktopEffects;
 class Dialogs;
 class Registry;
 class Launcher;
-class TickClocks;
 class GlobalShortcuts;
 
 // The platform parts, made once in main() (or by a test, with fakes) and handed
@@ -16,6 +15,5 @@ struct Platform {
     Dialogs& dialogs;
     Registry& registry;
     Launcher& launcher;
-    TickClocks& clocks; // the clocks behind the windows' timers
     GlobalShortcuts& shortcuts;
 };

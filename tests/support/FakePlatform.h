@@ -109,5 +109,5 @@ struct FakePlatform {
     FakeLauncher launcher;
     FakeClocks clocks;
     FakeShortcuts shortcuts;
-    Platform platform{sound, desktop, dialogs, registry, launcher, clocks, shortcuts};
+    Platform platform{sound, desktop, dialogs, registry, launcher, shortcuts};
 };
