@@ -155,17 +155,22 @@ bool RemoteControl::handleMessage(const QDBusMessage& message, const QDBusConnec
             return refuse(QDBusError::UnknownInterface, args.value(0).toString());
         if (message.member() == QLatin1String("GetAll"))
             return reply({properties()});
-        if (message.member() == QLatin1String("Get") && properties().contains(args.value(1).toString()))
-            return reply({QVariant::fromValue(QDBusVariant(properties().value(args.value(1).toString())))});
-        return refuse(QDBusError::UnknownProperty, args.value(1).toString());
+        const QString name = args.value(1).toString();
+        if (!properties().contains(name))
+            return refuse(QDBusError::UnknownProperty, name);
+        if (message.member() == QLatin1String("Set"))
+            return refuse(QDBusError::PropertyReadOnly, name);
+        return reply({QVariant::fromValue(QDBusVariant(properties().value(name)))});
     }
     if (!message.interface().isEmpty() && message.interface() != remote::interface)
         return false;
     const auto& table = commands::table();
     const auto row = std::ranges::find_if(
         table, [&](const commands::Row& r) { return message.member() == QLatin1String(r.method); });
+    if (row == table.end() && message.interface().isEmpty())
+        return false; // Introspect and Ping, which Qt answers
     if (row == table.end())
-        return false;
+        return refuse(QDBusError::UnknownMethod, message.member());
     const QString signature = row->argument ? QString(QLatin1Char(row->argument)) : QString();
     if (message.signature() != signature)
         return refuse(QDBusError::InvalidSignature,
