@@ -82,18 +82,29 @@ protected:
             .remove(".wav");
     }
 
+    // Each row: what the user does, until when the clock then runs, what the window
+    // shows and which sounds were played meanwhile.
+    using Row = std::tuple<const char*, const char*, const char*>;
+    void check(std::initializer_list<Row> rows)
+    {
+        open();
+        for (const auto& [steps, shows, sounds] : rows) {
+            SCOPED_TRACE(steps);
+            act(steps);
+            EXPECT_EQ(shown(), shows);
+            EXPECT_EQ(played(), sounds);
+        }
+    }
+
     TempProgramFolder dir;
     FakePlatform fake;
     std::unique_ptr<RunningMatch> running;
     std::unique_ptr<MainWindow> window;
 };
 
-// Each row: what the user does, until when the clock then runs, what the window
-// shows and which sounds were played meanwhile.
 TEST_F(MainWindowTest, ControlsAndKeysDriveTheMatch)
 {
-    open();
-    const std::tuple<const char*, const char*, const char*> rows[] = {
+    check({
         {"@5000", "00:00:00 0:10 0:06 0:00 0:04 1111", ""},
         {"cmdStart X Q @7500", "00:00:02 0:08 0:04 0:00 0:02 0100", "o"},
         // S after the mouse started the clock starts it again, keeping the tick phase:
@@ -109,13 +120,7 @@ TEST_F(MainWindowTest, ControlsAndKeysDriveTheMatch)
         {"cmdStop #5 cmdDelayedStart @16600", "00:00:01 0:29 0:59 1:29 1:59 1111 5", ""},
         // A new entry counts its first second from the entry.
         {"#3 D @17500", "00:00:01 0:29 0:59 1:29 1:59 1111 3", ""},
-    };
-    for (const auto& [steps, shows, sounds] : rows) {
-        SCOPED_TRACE(steps);
-        act(steps);
-        EXPECT_EQ(shown(), shows);
-        EXPECT_EQ(played(), sounds);
-    }
+    });
     EXPECT_EQ(fake.dialogs.inputs, 3);
     EXPECT_EQ(running->match().specialChoice, GameModeTimers::Koth);
     // Two loads at start-up and one for each Reset, each applying the settings' effects.
@@ -126,8 +131,7 @@ TEST_F(MainWindowTest, ControlsAndKeysDriveTheMatch)
 // The clock's keys, menu items and global shortcuts, on a clock started at 0 ms.
 TEST_F(MainWindowTest, ClockKeysMenusAndShortcuts)
 {
-    open();
-    const std::tuple<const char*, const char*, const char*> rows[] = {
+    check({
         {"cmdStart @1000", "00:00:01 0:09 0:05 0:00 0:03 0100", "o"},
         // Four ticks at once; then the next held back three seconds, to 5000.
         {"= Num++ mnuNudgeForward ^nudge-forward", "00:00:05 0:05 0:01 0:00 0:03 0100", "r o o"},
@@ -138,13 +142,7 @@ TEST_F(MainWindowTest, ClockKeysMenusAndShortcuts)
         {"@6150 mnuSync @7100", "00:00:07 0:03 0:05 0:00 0:01 0100", "s"},
         {"^toggle ^toggle", "00:00:07 0:03 0:05 0:00 0:01 1111", ""},
         {"^reset", "00:00:00 0:03 0:05 0:00 0:01 1111", "o o"},
-    };
-    for (const auto& [steps, shows, sounds] : rows) {
-        SCOPED_TRACE(steps);
-        act(steps);
-        EXPECT_EQ(shown(), shows);
-        EXPECT_EQ(played(), sounds);
-    }
+    });
 }
 
 TEST_F(MainWindowTest, MenusOpenEachWindowOnce)
