@@ -85,12 +85,14 @@ QString add(const QTemporaryDir& folder, const QString& name, bool executable = 
 }
 
 // The system's registry answers only the first key's PATH (names in any case):
-// with the first executable program found, or not at all when there is none.
-TEST(SystemRegistry, AnswersPathWithTheFirstProgramFoundAndNothingElse)
+// with the first executable program found, or not at all when there is none. The
+// system's launcher takes plain, visible files only; and it never hands the value to
+// a shell, which would run both commands: as a program path it names no file.
+TEST(SystemRegistryAndLauncher, FindTheFirstProgramAndStartItWithoutAShell)
 {
     const QStringList candidates = {"hardinfo2", "hardinfo", "kinfocenter"};
     QTemporaryDir programs, others;
-    add(programs, "hardinfo2", false); // not executable: passed over
+    const QString plain = add(programs, "hardinfo2", false); // not executable: passed over
     const QString hardinfo = add(programs, "hardinfo");
     add(programs, "kinfocenter");
     const SystemRegistry registry(candidates, {programs.path()});
@@ -103,18 +105,12 @@ TEST(SystemRegistry, AnswersPathWithTheFirstProgramFoundAndNothingElse)
     EXPECT_FALSE(registry.value(0x80000001, msinfoKey, "PATH"));
     const SystemRegistry none(candidates, {others.path()});
     EXPECT_FALSE(none.value(Registry::LocalMachine, msinfoKey, "PATH"));
-}
 
-// The system's launcher: plain, visible files only; and the value is never handed
-// to a shell, which would run both commands: as a program path it names no file.
-TEST(SystemLauncher, StartsPlainVisibleFilesWithoutAShell)
-{
-    QTemporaryDir folder;
     SystemLauncher launcher;
-    EXPECT_TRUE(launcher.fileExists(add(folder, "MSINFO32.EXE", false)));
-    EXPECT_FALSE(launcher.fileExists(add(folder, ".MSINFO32.EXE")));
-    EXPECT_FALSE(launcher.fileExists(folder.path()));
-    const QString marker = folder.filePath("ran");
+    EXPECT_TRUE(launcher.fileExists(plain));
+    EXPECT_FALSE(launcher.fileExists(add(others, ".MSINFO32.EXE")));
+    EXPECT_FALSE(launcher.fileExists(others.path()));
+    const QString marker = others.filePath("ran");
     EXPECT_FALSE(launcher.start("/bin/true; touch " + marker));
     EXPECT_FALSE(launcher.start("touch " + marker));
     EXPECT_FALSE(QFile::exists(marker));
