@@ -19,35 +19,25 @@ struct Harness {
 
 TEST(DeadlineTimer, TicksFallOnTheDeadlines)
 {
-    using Script = std::function<void(Harness&)>;
-    const auto runTo = [](qint64 ms) { return [ms](Harness& h) { h.clock.runTo(ms); }; };
     const struct {
         const char* what;
-        Script handler;                // what each tick's handler does
-        Script script;                 // what is done to the clock after start()
+        std::function<void(Harness&)> handler; // what each tick's handler does
+        // What is done to the clock after start(): @MS it runs to MS, !MS it jumps
+        // there late (the program was held up), w a wake-up comes now.
+        const char* steps;
         std::vector<qint64> tickTimes; // when each tick's handler began
     } cases[] = {
         {"the handler's time does not push the next tick back",
-         [](Harness& h) { h.clock.now += 700 * kMs; }, runTo(4000), {1000, 2000, 3000, 4000}},
-        {"after a stall the owed ticks come at once", {},
-         [](Harness& h) {
-             h.clock.runTo(4500, true);
-             h.clock.runTo(5000);
-         },
+         [](Harness& h) { h.clock.now += 700 * kMs; }, "@4000", {1000, 2000, 3000, 4000}},
+        {"after a stall the owed ticks come at once", {}, "!4500 @5000",
          {4500, 4500, 4500, 4500, 5000}},
-        {"an early wake-up ticks nothing and waits for the rest", {},
-         [](Harness& h) {
-             h.clock.runTo(400);
-             h.clock.wakeNow();
-             h.clock.runTo(1000);
-         },
-         {1000}},
-        {"stopped by the handler", [](Harness& h) { h.timer->stop(); }, runTo(4500), {1000}},
+        {"an early wake-up ticks nothing and waits for the rest", {}, "@400 w @1000", {1000}},
+        {"stopped by the handler", [](Harness& h) { h.timer->stop(); }, "@4500", {1000}},
         {"restarted by the handler, 300 ms into the tick",
-         [](Harness& h) { h.clock.now += 300 * kMs; h.timer->start(); }, runTo(4500),
+         [](Harness& h) { h.clock.now += 300 * kMs; h.timer->start(); }, "@4500",
          {1000, 2300, 3600}},
         {"deleted by the handler, after it asked for a wake-up",
-         [](Harness& h) { h.timer->start(); h.timer.reset(); }, runTo(4500), {1000}},
+         [](Harness& h) { h.timer->start(); h.timer.reset(); }, "@4500", {1000}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -62,7 +52,8 @@ TEST(DeadlineTimer, TicksFallOnTheDeadlines)
                 c.handler(h);
         });
         h.timer->start();
-        c.script(h);
+        for (const QString& s : QString(c.steps).split(' '))
+            s == "w" ? h.clock.wakeNow() : h.clock.runTo(s.mid(1).toLongLong(), s[0] == '!');
         EXPECT_EQ(tickTimes, c.tickTimes);
     }
 }
