@@ -36,45 +36,32 @@ def start(*args):
     timers.append(subprocess.Popen([program, *args], env=env, stderr=subprocess.DEVNULL))
 
 
-def bad_input_changes_nothing():
-    before = status()
-    # The parser's own faults are its test's; here, what the program does with a refused line.
-    for args in [["--bogus"], ["--map=13"], ["--nudge=2"], ["--start", "--stop"]]:
-        code, out, err = run(*args)
-        assert code == 2 and out == "" and len(err.splitlines()) == 1, (args, code, err)
-        assert args[-1].split("=")[-1] in err, (args, err)
-    assert status() == before
-
-
 try:
     # Qt's own options pass to Qt, here before any timer runs.
     assert run("--platform", "offscreen", "-reverse", "--status") == (3, "not running", "")
     code, out, _ = run("--version")
     assert code == 0 and re.fullmatch(r"zorvu-timer \(Zorvu Timer\) \d+\.\d+\.\d+", out), out
-    bad_input_changes_nothing()
 
     # No timer runs: the command starts one, which then applies it.
     start("--map=bLOOD gULCH")
     harness.wait_for(lambda: isinstance(status(), dict))
     assert status()["map"] == "Blood Gulch"
-    bad_input_changes_nothing()
     assert run() == (0, "", "")  # a second start hands over and ends
     assert timers[0].poll() is None
 
-    # (command, what --status shows afterwards)
-    for args, shown in [
-        (["--special=oddball"], {"special": "oddball"}),
-        (["--map=3"], {"map": "Chill Out", "clock": "00:00:00"}),
-        (["--start"], {"running": True}),
-        (["--stop"], {"running": False}),
-        (["--toggle"], {"running": True}),
-        (["--toggle"], {"running": False}),
-        (["--special=none"], {"special": "none"}),
-        (["--reset"], {"clock": "00:00:00", "running": False}),
-    ]:
-        assert run(*args)[0] == 0, args
-        assert shown.items() <= status().items(), (args, status())
+    # A refused line is not handed over. The parser's own faults are its test's.
+    before = status()
+    for args in [["--bogus"], ["--nudge=2"], ["--start", "--stop"]]:
+        code, out, err = run(*args)
+        assert code == 2 and out == "" and len(err.splitlines()) == 1, (args, code, err)
+        assert args[-1].split("=")[-1] in err, (args, err)
+    assert status() == before
 
+    # Each kind of value handed over: words here, a number and none below. What each
+    # method does with it is the bus interface's test, but for none, which the window
+    # does not send through the table of commands.
+    for word in ["oddball", "none"]:
+        assert run("--special=" + word)[0] == 0 and status()["special"] == word, word
     assert run("--delayed-start=1")[0] == 0
     harness.wait_for(lambda: status()["running"], 5)
     # A running clock: +1 is a tick at once, -1 holds the next one back a second.
