@@ -103,18 +103,6 @@ def end(proc, sig=signal.SIGTERM):
     return proc.wait()
 
 
-def finish(folder, failures, keep=False):
-    """Prints the failures; keeps the folder when any (or asked), else removes it.
-    Returns the exit code."""
-    for f in failures:
-        print("FAIL:", f)
-    if keep or failures:
-        print("kept", folder.tmp)
-    else:
-        folder.remove()
-    return 1 if failures else 0
-
-
 class ProgramFolder:
     """A copy of the staged program folder in a temporary folder."""
 
