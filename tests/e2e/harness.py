@@ -246,17 +246,13 @@ def sounds_heard(samples, freqs):
                           for name, (c, s) in waves.items())
         return name if power >= PURE * energy else "?"
 
-    limit = (SILENT_RMS * 32768) ** 2 * FRAME
     frames = [samples[i:i + FRAME] for i in range(0, len(samples) - FRAME + 1, FRAME)]
     energy = [sum(map(operator.mul, frame, frame)) for frame in frames]
-    groups = []  # loud frames, grouped into sounds
-    for f in (f for f, e in enumerate(energy) if e > limit):
-        if not groups or f - groups[-1][-1] > MERGE_GAP + 1:
-            groups.append([])
-        groups[-1].append(f)
-
+    loud = [f for f, e in enumerate(energy) if e > (SILENT_RMS * 32768) ** 2 * FRAME]
+    # A sound: loud frames with at most MERGE_GAP silent ones between any two.
+    firsts = [i for i, f in enumerate(loud) if i == 0 or f - loud[i - 1] > MERGE_GAP + 1]
     heard = []
-    for group in groups:
+    for group in (loud[a:b] for a, b in zip(firsts, firsts[1:] + [len(loud)])):
         # A frame that a sound fills only in part (at its start, its end, or a
         # pause inside it) is labelled "-" and does not count: a tone over part
         # of a frame carries only that part of the frame's power.
@@ -268,10 +264,9 @@ def sounds_heard(samples, freqs):
         # one tone meets the next is the seam, not a sound of its own.
         runs = []  # [label, first frame index in group, last]
         for i, name in enumerate(labels):
-            if name != "-" and runs and runs[-1][0] == name:
+            if name != "-":
+                runs += [] if runs and runs[-1][0] == name else [[name, i, i]]
                 runs[-1][2] = i
-            elif name != "-":
-                runs.append([name, i, i])
         runs = [r for r in runs if not (r[0] == "?" and r[1] == r[2])] or [["?", 0, len(group) - 1]]
         for n, (name, a, b) in enumerate(runs):
             onset = group[a] * FRAME
