@@ -29,9 +29,6 @@ ALERT_LENGTH = 0.23    # the built-in alert: two 90 ms beeps 60 ms apart
 DEFAULT = "default"    # the default sound file's name in the expected list
 
 LETTERS = "srco"
-COMBINATIONS = ["s", "r", "c", "o", "sr", "sc", "so", "rc", "ro", "co",
-                "src", "sro", "sco", "rco", "srco"]
-FILES = [c + ".wav" for c in COMBINATIONS] + ["hill.wav", "oddball.wav"]
 
 # times.ini: map 0's periods (sniper, rocket, camo, overshield), lead 2 s, the
 # default sound at respawns. Within 20 ticks single items and pairs are announced,
@@ -54,16 +51,17 @@ for tick in range(1, TICKS + 1):
         expected.append((tick, "alert" if due + ".wav" == MISSING else due + ".wav"))
     countdown = [c if c == 999 else (c - 1 or p) for c, p in zip(countdown, PERIODS)]
 
-# 1200, 1400, ... Hz: far from each other at 10 ms frames, and from the alert.
-freqs = dict({f: 1200 + 200 * i for i, f in enumerate(FILES + [DEFAULT])}, alert=harness.ALERT_HZ)
-length = dict(dict.fromkeys(FILES + [DEFAULT], TONE), **LONG, alert=ALERT_LENGTH)
+# Only the files expected are written: any other would play the alert. Their tones
+# are of 1200, 1400, ... Hz: far from each other at 10 ms frames, and from the alert.
+names = sorted({name for _, name in expected} - {"alert"})
+freqs = dict({f: 1200 + 200 * i for i, f in enumerate(names)}, alert=harness.ALERT_HZ)
+length = dict(dict.fromkeys(names, TONE), **LONG, alert=ALERT_LENGTH)
 folder = harness.ProgramFolder(staged)
 # The default sound is named by its full path, outside the program folder.
 default_file = os.path.join(folder.tmp, "respawn.wav")
 folder.write_ini(harness.times_ini(PERIODS, LEAD, NOTIFY, 1, default_file, VOLUME, DEVICE))
-for f in set(FILES) - {MISSING}:
-    harness.write_tone(folder.sound(f), freqs[f], length[f])
-harness.write_tone(default_file, freqs[DEFAULT], length[DEFAULT])
+for f in names:
+    harness.write_tone(default_file if f == DEFAULT else folder.sound(f), freqs[f], length[f])
 
 pressed, rc, recorder = harness.run_clock(folder, harness.load_session(pointer), TICKS,
                                           max(length.values()) + 0.3)
