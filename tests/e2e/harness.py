@@ -46,6 +46,13 @@ WINDOW_TITLE = "Zorvu Weapon/Powerup Respawn Timer"
 ALERT_HZ = 880         # the program's built-in alert tone
 KEYS = ["sniper", "rocket", "camo", "overshield"]  # the items of a map in times.ini
 
+X11, XTST = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXtst.so.6")
+# ctypes takes an int where nothing else is said: right for the key codes and flags,
+# not for the display pointer (held as a c_void_p) or a keysym.
+X11.XOpenDisplay.restype, X11.XStringToKeysym.restype = ctypes.c_void_p, ctypes.c_ulong
+X11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+X11.XKeysymToKeycode.restype = ctypes.c_ubyte
+
 
 def load_session(pointer):
     """The environment a client of the session needs, from session's env file."""
@@ -175,15 +182,8 @@ class Program:
                                          stdout=log, stderr=subprocess.STDOUT)
         self.xdotool("search", "--sync", "--onlyvisible", "--name", WINDOW_TITLE,
                      "windowactivate", "--sync", "windowfocus", "--sync", timeout=30)
-        x11, self.xtst = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXtst.so.6")
-        # ctypes takes an int where nothing else is said: right for the key codes and
-        # flags, not for the display pointer (held as a c_void_p) or a keysym.
-        x11.XOpenDisplay.restype, x11.XStringToKeysym.restype = ctypes.c_void_p, ctypes.c_ulong
-        x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-        x11.XKeysymToKeycode.restype = ctypes.c_ubyte
-        self.x11, display = x11, self.env["DISPLAY"]
-        self.display = ctypes.c_void_p(x11.XOpenDisplay(display.encode()))
-        assert self.display.value, "cannot open display " + display
+        self.display = ctypes.c_void_p(X11.XOpenDisplay(self.env["DISPLAY"].encode()))
+        assert self.display.value, "cannot open display " + self.env["DISPLAY"]
 
     def xdotool(self, *args, timeout=10, check=True):
         return subprocess.run(["xdotool", *args], env=self.env, check=check, timeout=timeout,
@@ -193,12 +193,12 @@ class Program:
         """Presses the key (a keysym name) while the keys held (e.g. Control_L) are
         down, and lets it go after the seconds (the server repeats a key held long);
         returns the moment the X server had taken the press."""
-        codes = [self.x11.XKeysymToKeycode(self.display, self.x11.XStringToKeysym(k.encode()))
+        codes = [X11.XKeysymToKeycode(self.display, X11.XStringToKeysym(k.encode()))
                  for k in [*held, key]]
         for down, order in ((1, codes), (0, codes[::-1])):
             for code in order:
-                self.xtst.XTestFakeKeyEvent(self.display, code, down, 0)
-            self.x11.XSync(self.display, 0)
+                XTST.XTestFakeKeyEvent(self.display, code, down, 0)
+            X11.XSync(self.display, 0)
             if down:
                 taken = time.monotonic()
                 time.sleep(seconds)
@@ -206,15 +206,14 @@ class Program:
 
     def status(self, folder):
         """What --status of the program in the folder says, as a dict."""
-        return json.loads(subprocess.run(["./zorvu-timer", "--status"], cwd=folder.path,
-                                         env=self.env, stdout=subprocess.PIPE, text=True,
-                                         timeout=10, check=True).stdout)
+        return json.loads(subprocess.check_output(["./zorvu-timer", "--status"], cwd=folder.path,
+                                                  env=self.env, text=True, timeout=10))
 
     def __enter__(self):
         return self
 
     def __exit__(self, *exc):
-        self.x11.XCloseDisplay(self.display)
+        X11.XCloseDisplay(self.display)
         end(self.proc)
 
 
