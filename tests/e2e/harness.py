@@ -130,9 +130,9 @@ class ProgramFolder:
         shutil.rmtree(self.tmp, ignore_errors=True)
 
 
-class Recorder:
-    """Records the null sink's monitor with parec while a with-block runs,
-    timing each piece read."""
+class recording:  # lower case, as the with-statements read it
+    """The session's sound output: records the null sink's monitor with parec
+    while a with-block runs, timing each piece read."""
 
     def __init__(self, session):
         self.pieces = []        # (arrival time, samples read so far)
@@ -164,9 +164,6 @@ class Recorder:
 
     def time_of(self, index):
         return self.start + index / RATE
-
-
-recording = Recorder  # the session's sound output, recorded while a with-block runs
 
 
 class Program:
