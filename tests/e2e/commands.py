@@ -1,7 +1,7 @@
 """The command line and the session bus: one running timer takes every command.
 
-Runs the staged program on Qt's offscreen platform with a session bus of its own.
-Usage: commands.py PROGRAM_FOLDER
+Runs the staged program on Qt's offscreen platform, on a session bus of its own.
+Usage: dbus-run-session -- commands.py PROGRAM_FOLDER
 """
 
 import json
@@ -15,10 +15,7 @@ import harness
 
 folder = harness.ProgramFolder(sys.argv[1])
 program = os.path.join(folder.path, "zorvu-timer")
-bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-                       stdout=subprocess.PIPE, text=True)
-env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=folder.tmp,
-           DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().strip())
+env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=folder.tmp)
 timers = []  # the programs that stay and serve
 
 
@@ -82,5 +79,4 @@ try:
 finally:
     for timer in timers:
         timer.kill()
-    bus.kill()
     folder.remove()
