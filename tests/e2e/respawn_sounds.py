@@ -28,8 +28,6 @@ TONE = 0.3             # seconds of tone in a sound file, unless LONG says other
 ALERT_LENGTH = 0.23    # the built-in alert: two 90 ms beeps 60 ms apart
 DEFAULT = "default"    # the default sound file's name in the expected list
 
-LETTERS = "srco"
-
 # times.ini: map 0's periods (sniper, rocket, camo, overshield), lead 2 s, the
 # default sound at respawns. Within 20 ticks single items and pairs are announced,
 # and respawns fall with another item's notice; the Overshield is not announced at
@@ -41,10 +39,11 @@ PERIODS, LEAD, NOTIFY, MISSING, LONG = [8, 5, 4, 3], 2, [1, 1, 1, 0], "sc.wav", 
 DEVICE, VOLUME, GAIN = "usb-headset.analog-stereo", 50, 0.1505
 
 pointer, staged, *keep = sys.argv[1:]
-# The expected (tick, file) list, from fresh countdowns.
+# The expected (tick, file) list, from fresh countdowns; a file is named by the items'
+# letters.
 countdown, expected = list(PERIODS), []
 for tick in range(1, TICKS + 1):
-    due = "".join(x for x, c, n in zip(LETTERS, countdown, NOTIFY) if n and c in (LEAD + 1, 1))
+    due = "".join(x for x, c, n in zip("srco", countdown, NOTIFY) if n and c in (LEAD + 1, 1))
     if any(c == 1 and n == 1 for c, n in zip(countdown, NOTIFY)):
         expected.append((tick, DEFAULT))
     elif due:
