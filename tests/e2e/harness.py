@@ -101,12 +101,11 @@ def write_tone(path, hz, seconds=0.3, silence=0.4, level=0.5):
 
 def end(proc, sig=signal.SIGTERM):
     """Ends a process that may still run: the signal, then a kill after 5 s."""
-    if proc.poll() is None:
-        proc.send_signal(sig)
-        try:
-            proc.wait(5)
-        except subprocess.TimeoutExpired:
-            proc.kill()
+    proc.send_signal(sig)  # which skips a process known to have ended
+    try:
+        proc.wait(5)
+    except subprocess.TimeoutExpired:
+        proc.kill()
     return proc.wait()
 
 
