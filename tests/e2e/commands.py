@@ -1,7 +1,7 @@
 """The command line and the session bus: one running timer takes every command.
 
-Runs the staged program on Qt's offscreen platform with a session bus of its own.
-Usage: commands.py PROGRAM_FOLDER
+Runs the staged program on Qt's offscreen platform, on a session bus of its own.
+Usage: dbus-run-session -- commands.py PROGRAM_FOLDER
 """
 
 import json
@@ -15,10 +15,7 @@ import harness
 
 folder = harness.ProgramFolder(sys.argv[1])
 program = os.path.join(folder.path, "zorvu-timer")
-bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-                       stdout=subprocess.PIPE, text=True)
-env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=folder.tmp,
-           DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().strip())
+env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=folder.tmp)
 timers = []  # the programs that stay and serve
 
 
@@ -36,45 +33,32 @@ def start(*args):
     timers.append(subprocess.Popen([program, *args], env=env, stderr=subprocess.DEVNULL))
 
 
-def bad_input_changes_nothing():
-    before = status()
-    # The parser's own faults are its test's; here, what the program does with a refused line.
-    for args in [["--bogus"], ["--map=13"], ["--nudge=2"], ["--start", "--stop"]]:
-        code, out, err = run(*args)
-        assert code == 2 and out == "" and len(err.splitlines()) == 1, (args, code, err)
-        assert args[-1].split("=")[-1] in err, (args, err)
-    assert status() == before
-
-
 try:
     # Qt's own options pass to Qt, here before any timer runs.
     assert run("--platform", "offscreen", "-reverse", "--status") == (3, "not running", "")
     code, out, _ = run("--version")
     assert code == 0 and re.fullmatch(r"zorvu-timer \(Zorvu Timer\) \d+\.\d+\.\d+", out), out
-    bad_input_changes_nothing()
 
     # No timer runs: the command starts one, which then applies it.
     start("--map=bLOOD gULCH")
     harness.wait_for(lambda: isinstance(status(), dict))
     assert status()["map"] == "Blood Gulch"
-    bad_input_changes_nothing()
     assert run() == (0, "", "")  # a second start hands over and ends
     assert timers[0].poll() is None
 
-    # (command, what --status shows afterwards)
-    for args, shown in [
-        (["--special=oddball"], {"special": "oddball"}),
-        (["--map=3"], {"map": "Chill Out", "clock": "00:00:00"}),
-        (["--start"], {"running": True}),
-        (["--stop"], {"running": False}),
-        (["--toggle"], {"running": True}),
-        (["--toggle"], {"running": False}),
-        (["--special=none"], {"special": "none"}),
-        (["--reset"], {"clock": "00:00:00", "running": False}),
-    ]:
-        assert run(*args)[0] == 0, args
-        assert shown.items() <= status().items(), (args, status())
+    # A refused line is not handed over. The parser's own faults are its test's.
+    before = status()
+    for args in [["--bogus"], ["--nudge=2"], ["--start", "--stop"]]:
+        code, out, err = run(*args)
+        assert code == 2 and out == "" and len(err.splitlines()) == 1, (args, code, err)
+        assert args[-1].split("=")[-1] in err, (args, err)
+    assert status() == before
 
+    # Each kind of value handed over: words here, a number and none below. What each
+    # method does with it is the bus interface's test, but for none, which the window
+    # does not send through the table of commands.
+    for word in ["oddball", "none"]:
+        assert run("--special=" + word)[0] == 0 and status()["special"] == word, word
     assert run("--delayed-start=1")[0] == 0
     harness.wait_for(lambda: status()["running"], 5)
     # A running clock: +1 is a tick at once, -1 holds the next one back a second.
@@ -95,5 +79,4 @@ try:
 finally:
     for timer in timers:
         timer.kill()
-    bus.kill()
     folder.remove()

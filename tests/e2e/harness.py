@@ -46,6 +46,13 @@ WINDOW_TITLE = "Zorvu Weapon/Powerup Respawn Timer"
 ALERT_HZ = 880         # the program's built-in alert tone
 KEYS = ["sniper", "rocket", "camo", "overshield"]  # the items of a map in times.ini
 
+X11, XTST = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXtst.so.6")
+# ctypes takes an int where nothing else is said: right for the key codes and flags,
+# not for the display pointer (held as a c_void_p) or a keysym.
+X11.XOpenDisplay.restype, X11.XStringToKeysym.restype = ctypes.c_void_p, ctypes.c_ulong
+X11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+X11.XKeysymToKeycode.restype = ctypes.c_ubyte
+
 
 def load_session(pointer):
     """The environment a client of the session needs, from session's env file."""
@@ -94,25 +101,12 @@ def write_tone(path, hz, seconds=0.3, silence=0.4, level=0.5):
 
 def end(proc, sig=signal.SIGTERM):
     """Ends a process that may still run: the signal, then a kill after 5 s."""
-    if proc.poll() is None:
-        proc.send_signal(sig)
-        try:
-            proc.wait(5)
-        except subprocess.TimeoutExpired:
-            proc.kill()
+    proc.send_signal(sig)  # which skips a process known to have ended
+    try:
+        proc.wait(5)
+    except subprocess.TimeoutExpired:
+        proc.kill()
     return proc.wait()
-
-
-def finish(folder, failures, keep=False):
-    """Prints the failures; keeps the folder when any (or asked), else removes it.
-    Returns the exit code."""
-    for f in failures:
-        print("FAIL:", f)
-    if keep or failures:
-        print("kept", folder.tmp)
-    else:
-        folder.remove()
-    return 1 if failures else 0
 
 
 class ProgramFolder:
@@ -135,9 +129,9 @@ class ProgramFolder:
         shutil.rmtree(self.tmp, ignore_errors=True)
 
 
-class Recorder:
-    """Records the null sink's monitor with parec while a with-block runs,
-    timing each piece read."""
+class recording:  # lower case, as the with-statements read it
+    """The session's sound output: records the null sink's monitor with parec
+    while a with-block runs, timing each piece read."""
 
     def __init__(self, session):
         self.pieces = []        # (arrival time, samples read so far)
@@ -171,9 +165,6 @@ class Recorder:
         return self.start + index / RATE
 
 
-recording = Recorder  # the session's sound output, recorded while a with-block runs
-
-
 class Program:
     """The program started in the session, its window found and focused, and
     keys pressed through the X server's XTest extension; it ends with the
@@ -187,15 +178,8 @@ class Program:
                                          stdout=log, stderr=subprocess.STDOUT)
         self.xdotool("search", "--sync", "--onlyvisible", "--name", WINDOW_TITLE,
                      "windowactivate", "--sync", "windowfocus", "--sync", timeout=30)
-        x11, self.xtst = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXtst.so.6")
-        # ctypes takes an int where nothing else is said: right for the key codes and
-        # flags, not for the display pointer (held as a c_void_p) or a keysym.
-        x11.XOpenDisplay.restype, x11.XStringToKeysym.restype = ctypes.c_void_p, ctypes.c_ulong
-        x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-        x11.XKeysymToKeycode.restype = ctypes.c_ubyte
-        self.x11, display = x11, self.env["DISPLAY"]
-        self.display = ctypes.c_void_p(x11.XOpenDisplay(display.encode()))
-        assert self.display.value, "cannot open display " + display
+        self.display = ctypes.c_void_p(X11.XOpenDisplay(self.env["DISPLAY"].encode()))
+        assert self.display.value, "cannot open display " + self.env["DISPLAY"]
 
     def xdotool(self, *args, timeout=10, check=True):
         return subprocess.run(["xdotool", *args], env=self.env, check=check, timeout=timeout,
@@ -205,12 +189,12 @@ class Program:
         """Presses the key (a keysym name) while the keys held (e.g. Control_L) are
         down, and lets it go after the seconds (the server repeats a key held long);
         returns the moment the X server had taken the press."""
-        codes = [self.x11.XKeysymToKeycode(self.display, self.x11.XStringToKeysym(k.encode()))
+        codes = [X11.XKeysymToKeycode(self.display, X11.XStringToKeysym(k.encode()))
                  for k in [*held, key]]
         for down, order in ((1, codes), (0, codes[::-1])):
             for code in order:
-                self.xtst.XTestFakeKeyEvent(self.display, code, down, 0)
-            self.x11.XSync(self.display, 0)
+                XTST.XTestFakeKeyEvent(self.display, code, down, 0)
+            X11.XSync(self.display, 0)
             if down:
                 taken = time.monotonic()
                 time.sleep(seconds)
@@ -218,15 +202,14 @@ class Program:
 
     def status(self, folder):
         """What --status of the program in the folder says, as a dict."""
-        return json.loads(subprocess.run(["./zorvu-timer", "--status"], cwd=folder.path,
-                                         env=self.env, stdout=subprocess.PIPE, text=True,
-                                         timeout=10, check=True).stdout)
+        return json.loads(subprocess.check_output(["./zorvu-timer", "--status"], cwd=folder.path,
+                                                  env=self.env, text=True, timeout=10))
 
     def __enter__(self):
         return self
 
     def __exit__(self, *exc):
-        self.x11.XCloseDisplay(self.display)
+        X11.XCloseDisplay(self.display)
         end(self.proc)
 
 
@@ -258,17 +241,13 @@ def sounds_heard(samples, freqs):
                           for name, (c, s) in waves.items())
         return name if power >= PURE * energy else "?"
 
-    limit = (SILENT_RMS * 32768) ** 2 * FRAME
     frames = [samples[i:i + FRAME] for i in range(0, len(samples) - FRAME + 1, FRAME)]
     energy = [sum(map(operator.mul, frame, frame)) for frame in frames]
-    groups = []  # loud frames, grouped into sounds
-    for f in (f for f, e in enumerate(energy) if e > limit):
-        if not groups or f - groups[-1][-1] > MERGE_GAP + 1:
-            groups.append([])
-        groups[-1].append(f)
-
+    loud = [f for f, e in enumerate(energy) if e > (SILENT_RMS * 32768) ** 2 * FRAME]
+    # A sound: loud frames with at most MERGE_GAP silent ones between any two.
+    firsts = [i for i, f in enumerate(loud) if i == 0 or f - loud[i - 1] > MERGE_GAP + 1]
     heard = []
-    for group in groups:
+    for group in (loud[a:b] for a, b in zip(firsts, firsts[1:] + [len(loud)])):
         # A frame that a sound fills only in part (at its start, its end, or a
         # pause inside it) is labelled "-" and does not count: a tone over part
         # of a frame carries only that part of the frame's power.
@@ -280,10 +259,9 @@ def sounds_heard(samples, freqs):
         # one tone meets the next is the seam, not a sound of its own.
         runs = []  # [label, first frame index in group, last]
         for i, name in enumerate(labels):
-            if name != "-" and runs and runs[-1][0] == name:
+            if name != "-":
+                runs += [] if runs and runs[-1][0] == name else [[name, i, i]]
                 runs[-1][2] = i
-            elif name != "-":
-                runs.append([name, i, i])
         runs = [r for r in runs if not (r[0] == "?" and r[1] == r[2])] or [["?", 0, len(group) - 1]]
         for n, (name, a, b) in enumerate(runs):
             onset = group[a] * FRAME

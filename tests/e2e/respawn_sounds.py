@@ -8,11 +8,12 @@ worked out here from the times.ini written, by the rules of the game clock:
 the first tick comes 1000 ms after the start; each tick's notification pass sees
 the countdowns as they stood before the tick; an item of period P shows P, P-1,
 ..., 1 and then P again; it is due when the countdown seen is the lead time + 1
-(notice) or 1 (respawn); the items due in one tick play one combined file.
+(notice) or 1 (respawn); the items due in one tick play one combined file,
+unless one notified with 1 respawns: then only the default sound plays.
 
-usage: respawn_sounds.py SESSION_POINTER STAGED_PROGRAM_FOLDER SCENARIO [--keep]
-(SCENARIO: a name in SCENARIOS; the program folder copy, its log and the
-recording are kept when the test fails or with --keep)
+usage: respawn_sounds.py SESSION_POINTER STAGED_PROGRAM_FOLDER [--keep]
+(the program folder copy, its log and the recording are kept when the test
+fails or with --keep)
 """
 
 import os
@@ -27,56 +28,39 @@ TONE = 0.3             # seconds of tone in a sound file, unless LONG says other
 ALERT_LENGTH = 0.23    # the built-in alert: two 90 ms beeps 60 ms apart
 DEFAULT = "default"    # the default sound file's name in the expected list
 
-LETTERS = "srco"
-COMBINATIONS = ["s", "r", "c", "o", "sr", "sc", "so", "rc", "ro", "co",
-                "src", "sro", "sco", "rco", "srco"]
-FILES = [c + ".wav" for c in COMBINATIONS] + ["hill.wav", "oddball.wav"]
+# times.ini: map 0's periods (sniper, rocket, camo, overshield), lead 2 s, the
+# default sound at respawns. Within 20 ticks single items and pairs are announced,
+# and respawns fall with another item's notice; the Overshield is not announced at
+# all (its respawns bring no default sound either). sc.wav is missing, so the
+# built-in alert plays; c.wav is long, so the sound of the next second must cut it.
+# The chosen device is unplugged: the default output plays, at half volume (a
+# sound file's tone peaks at half of full scale, times the volume's gain).
+PERIODS, LEAD, NOTIFY, MISSING, LONG = [8, 5, 4, 3], 2, [1, 1, 1, 0], "sc.wav", {"c.wav": 1.3}
+DEVICE, VOLUME, GAIN = "usb-headset.analog-stereo", 50, 0.1505
 
-# What each run writes into times.ini (map 0's periods: sniper, rocket, camo,
-# overshield; the sound output) and which sounds/ file it leaves out. A sound
-# file's tone peaks at half of full scale, times the gain of the volume.
-SCENARIOS = {
-    # Names at notice and respawn, lead 2 s: within 20 ticks single items and
-    # pairs due together; one file missing, so the built-in alert plays; c.wav
-    # is long, so the sound of the next second must cut it. The output is the
-    # session's sink, chosen by its id.
-    "names": {"lead": 2, "periods": [6, 8, 5, 7], "notify": [1, 1, 1, 1],
-              "respawnsound": 0, "missing": "so.wav", "long": {"c.wav": 1.3},
-              "device": "zorvu_e2e", "volume": 100, "gain": 1.0},
-    # The default sound at respawns, lead 3 s: the Camouflage is not announced
-    # at all (its respawns bring no default sound either); where a respawn and
-    # another item's notice fall together only the default sound plays. The
-    # chosen device is unplugged: the default output plays, at half volume.
-    "default": {"lead": 3, "periods": [5, 999, 4, 6], "notify": [1, 1, 0, 1],
-                "respawnsound": 1, "missing": None, "long": {},
-                "device": "usb-headset.analog-stereo", "volume": 50, "gain": 0.1505},
-}
-
-
-pointer, staged, scenario, *keep = sys.argv[1:]
-sc = SCENARIOS[scenario]
-periods, lead, notify = sc["periods"], sc["lead"], sc["notify"]
-# The expected (tick, file) list, from fresh countdowns.
-countdown, expected = list(periods), []
+pointer, staged, *keep = sys.argv[1:]
+# The expected (tick, file) list, from fresh countdowns; a file is named by the items'
+# letters.
+countdown, expected = list(PERIODS), []
 for tick in range(1, TICKS + 1):
-    due = "".join(x for x, c, n in zip(LETTERS, countdown, notify) if n and c in (lead + 1, 1))
-    if sc["respawnsound"] and any(c == 1 and n == 1 for c, n in zip(countdown, notify)):
+    due = "".join(x for x, c, n in zip("srco", countdown, NOTIFY) if n and c in (LEAD + 1, 1))
+    if any(c == 1 and n == 1 for c, n in zip(countdown, NOTIFY)):
         expected.append((tick, DEFAULT))
     elif due:
-        expected.append((tick, "alert" if due + ".wav" == sc["missing"] else due + ".wav"))
-    countdown = [c if c == 999 else (c - 1 or p) for c, p in zip(countdown, periods)]
+        expected.append((tick, "alert" if due + ".wav" == MISSING else due + ".wav"))
+    countdown = [c if c == 999 else (c - 1 or p) for c, p in zip(countdown, PERIODS)]
 
-# 1200, 1400, ... Hz: far from each other at 10 ms frames, and from the alert.
-freqs = dict({f: 1200 + 200 * i for i, f in enumerate(FILES + [DEFAULT])}, alert=harness.ALERT_HZ)
-length = dict(dict.fromkeys(FILES + [DEFAULT], TONE), **sc["long"], alert=ALERT_LENGTH)
+# Only the files expected are written: any other would play the alert. Their tones
+# are of 1200, 1400, ... Hz: far from each other at 10 ms frames, and from the alert.
+names = sorted({name for _, name in expected} - {"alert"})
+freqs = dict({f: 1200 + 200 * i for i, f in enumerate(names)}, alert=harness.ALERT_HZ)
+length = dict(dict.fromkeys(names, TONE), **LONG, alert=ALERT_LENGTH)
 folder = harness.ProgramFolder(staged)
 # The default sound is named by its full path, outside the program folder.
 default_file = os.path.join(folder.tmp, "respawn.wav")
-folder.write_ini(harness.times_ini(periods, lead, notify, sc["respawnsound"], default_file,
-                                   sc["volume"], sc["device"]))
-for f in set(FILES) - {sc["missing"]}:
-    harness.write_tone(folder.sound(f), freqs[f], length[f])
-harness.write_tone(default_file, freqs[DEFAULT], length[DEFAULT])
+folder.write_ini(harness.times_ini(PERIODS, LEAD, NOTIFY, 1, default_file, VOLUME, DEVICE))
+for f in names:
+    harness.write_tone(default_file if f == DEFAULT else folder.sound(f), freqs[f], length[f])
 
 pressed, rc, recorder = harness.run_clock(folder, harness.load_session(pointer), TICKS,
                                           max(length.values()) + 0.3)
@@ -100,12 +84,16 @@ for i, (tick, name) in enumerate(expected):
         (abs(delay) > TOLERANCE, "%s came %+.0f ms from its second" % (name, delay * 1000)),
         (abs(heard_for - full) > LENGTH_TOLERANCE,
          "%s was heard for %.0f ms, not %.0f" % (name, heard_for * 1000, full * 1000)),
-        (name != "alert" and abs(peak / (0.5 * sc["gain"]) - 1) > 0.05,
-         "%s peaked at %.4f of full scale, not %.4f" % (name, peak, 0.5 * sc["gain"]))] if bad]
-if "outputdevice=%s\n" % sc["device"] not in open(os.path.join(folder.path, "times.ini")).read():
+        (name != "alert" and abs(peak / (0.5 * GAIN) - 1) > 0.05,
+         "%s peaked at %.4f of full scale, not %.4f" % (name, peak, 0.5 * GAIN))] if bad]
+if "outputdevice=%s\n" % DEVICE not in open(os.path.join(folder.path, "times.ini")).read():
     failures.append("the outputdevice key was changed")
 failures += ["extra sound %s at %+.3f s from S (frames %s)"
              % (h["name"], h["at"], " ".join(h["labels"])) for h in remaining]
 # Kept with the folder when the test fails or is asked to keep it.
 open(os.path.join(folder.tmp, "recording.raw"), "wb").write(recorder.samples.tobytes())
-sys.exit(harness.finish(folder, failures, keep))
+if failures or keep:
+    print("kept", folder.tmp)
+else:
+    folder.remove()
+assert not failures, "\n".join(failures)
