@@ -16,7 +16,7 @@ namespace {
 
 // Runs a script of space-separated steps on a match after start-up (map 0 of
 // kShortPeriodsIni), as its sound player:
-//   S Start, P Stop, R Reset, K the S key, O Options OK, Y sync, + and - the nudges,
+//   S Start, P Stop, R Reset, O Options OK, Y sync, + and - the nudges,
 //   tN N ticks and TN N ticks of the delayed start (their timers' routines called),
 //   mN map N, kN special timer N, dN delayed start of N ("d-" an unreadable entry),
 //   oN a callout offset of N ms, @MS the clock run to MS, cH:M:S the clock set by
@@ -57,7 +57,6 @@ struct Script : FakeSound {
                 : c == 'S' ? running.start()
                 : c == 'P' ? running.stop()
                 : c == 'R' ? running.reset()
-                : c == 'K' ? running.toggle()
                 : c == 'O' ? running.reloadSettings()
                 : c == 'Y' ? running.sync()
                 : c == '+' ? running.nudge(1)
@@ -107,7 +106,6 @@ TEST(MatchTest, Scripts)
                    const char* sounds; } rows[] = {
         // Notices at lead + 1, respawns at 1; the pass sees the countdowns before the tick.
         {"t10", "0:0:10 off 1111 -", {10, 2, 999, 2}, "1:o 3:r 4:o 5:o 6:r 7:s 8:o 9:ro 10:s"},
-        {"S t3 P S t2", "0:0:5 on 0100 -", {5, 1, 999, 3}, "2:o 4:r 7:o 8:o"},
         {"c0:59:59 t1", "1:0:0 off 1111 -", {9, 5, 999, 3}, "1:o"},
         // At the largest time the clock stands: no pass, no countdown.
         {"c32767:59:58 t3", "32767:59:59 off 1111 -", {9, 5, 999, 3}, "1:o"},
@@ -115,11 +113,6 @@ TEST(MatchTest, Scripts)
         {"S t2 R", "0:0:0 off 1110 -", {10, 6, 999, 4}, "2:o 4:r 4:r"},
         // A map choice resets too; on map 2 the camouflage, notified with 0, stays silent.
         {"S t3 m2 t87", "0:1:27 off 1110 -", {3, 33, 3, 33}, "2:o 4:r 32:s 35:s 62:sr 65:sr 92:s"},
-        // Options OK while the clock runs: every countdown afresh, the clock runs on.
-        {"S t3 O t1", "0:0:4 on 0100 -", {9, 5, 999, 3}, "2:o 4:r 6:o"},
-        // The S key stops the clock only when it started it: after the mouse, S starts (no
-        // change), then stops.
-        {"S K K", "0:0:0 off 1111 -", {10, 6, 999, 4}, nullptr},
         // Default sound at a respawn of an item notified with 1 only; 2 and 3 are named.
         {"respawnsound=1 defaultsoundfilename=/x/ding.wav O t10", "0:0:10 off 1111 -",
          {10, 2, 999, 2}, "2:o 4:r 5:o 6:o 7:r 8:s 9:o 10:ro 11:ding"},
