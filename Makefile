@@ -59,7 +59,7 @@ fuzz: deps
 	done; exit $$failed
 
 # The tick timer against the old re-armed timer (2 minutes), the time from a
-# tick to its sound through a private sound server (about 2.5 minutes), then
+# tick to its sound through a private sound server (about 3.5 minutes), then
 # times.ini reads and the start-up with a large times.ini (half a minute), and the
 # start-up against a bare Qt window (half a minute).
 bench: build

@@ -9,7 +9,9 @@ monitor; each sound's first loud sample is put on CLOCK_MONOTONIC.
 1. tick: tick_to_sound (built beside this script) runs the program's running
    match, with its tick timer and sound player, and prints the moment each tick
    was due; the delay is from that moment to the sound. This is the figure the
-   target is for.
+   target is for. Twice more, with fewer ticks, with a callout offset of -300 and
+   +300 ms, where each sound is scheduled apart from its tick (ahead of it, or
+   after it) and the delay is from the tick plus the offset.
 2. program: the staged program itself, with a times.ini in which the Sniper
    Rifle respawns every second, so every tick plays s.wav; S is pressed through
    XTest and tick n is taken as n seconds after the X server had the key. So
@@ -40,13 +42,13 @@ TARGET_LARGEST_MS = 60
 VOLUME = 80
 
 
-def run_ticks(session, tool, folder, ticks):
-    """[moment of tick n] from tick_to_sound, and the recorder."""
+def run_ticks(session, tool, folder, ticks, offset=0):
+    """[moment the sound of tick n was due] from tick_to_sound, and the recorder."""
     env = harness.client_env(session)
     env["QT_QPA_PLATFORM"] = "offscreen"
     with harness.recording(session) as recorder:
-        out = subprocess.run([tool, folder.sound("s.wav"), str(ticks), str(VOLUME), session["SINK"]],
-                             env=env, check=True,
+        out = subprocess.run([tool, folder.sound("s.wav"), str(ticks), str(VOLUME), session["SINK"],
+                              str(offset)], env=env, check=True,
                              stdout=subprocess.PIPE, text=True, timeout=ticks + 30).stdout
     moments = [float(line.split()[2]) for line in out.splitlines() if line.startswith("tick ")]
     return moments, recorder
@@ -94,8 +96,13 @@ def main():
     try:
         session = harness.load_session(pointer)
         harness.write_tone(folder.sound("s.wav"), TONE_HZ)
-        ok = report("tick (the running match on its timer)", *run_ticks(session, tool, folder, ticks))
-        ok &= report("program (from the S key, nominal ticks)", *run_program(session, folder, ticks))
+        ok = report("tick (the running match on its timer)",
+                    *run_ticks(session, tool, folder, ticks))
+        for offset in (-300, 300):
+            ok &= report("tick, callout offset %+d ms" % offset,
+                         *run_ticks(session, tool, folder, max(ticks // 2, 1), offset))
+        ok &= report("program (from the S key, nominal ticks)",
+                     *run_program(session, folder, ticks))
     finally:
         folder.remove()
         subprocess.run([session_script, "stop", pointer])

@@ -1,10 +1,11 @@
 // Runs the running match on its own tick timer with the program's sound player, in
 // a folder of its own whose times.ini has the Sniper Rifle respawn every second, so
-// that every tick plays FILE; prints the moment each tick was due (CLOCK_MONOTONIC,
-// seconds), so that a recording of the sound server's output can tell how long
-// each sound took to be heard.
+// that every tick plays FILE; prints the moment each tick's sound was due (its tick
+// plus the callout offset; CLOCK_MONOTONIC, seconds), so that a recording of the
+// sound server's output can tell how long each sound took to be heard.
 //
-// usage: tick_to_sound FILE TICKS [VOLUME [DEVICE]]  (default: 100 %, the default output)
+// usage: tick_to_sound FILE TICKS [VOLUME [DEVICE [OFFSET_MS]]]
+//        (default: 100 %, the default output, no offset)
 #include "platform/QtSoundPlayer.h"
 #include "settings/Ini.h"
 #include "timer/RunningMatch.h"
@@ -29,8 +30,8 @@ static double now()
 int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
-    if (argc < 3 || argc > 5) {
-        std::fprintf(stderr, "usage: tick_to_sound FILE TICKS [VOLUME [DEVICE]]\n");
+    if (argc < 3 || argc > 6) {
+        std::fprintf(stderr, "usage: tick_to_sound FILE TICKS [VOLUME [DEVICE [OFFSET_MS]]]\n");
         return 2;
     }
     const int ticks = std::atoi(argv[2]);
@@ -49,13 +50,15 @@ int main(int argc, char* argv[])
     SteadyTickClocks clocks;
     RunningMatch running(files, clocks, player);
     running.load([] { return true; });
+    const int offsetMs = argc > 5 ? std::atoi(argv[5]) : 0;
+    running.setCalloutOffset(offsetMs);
     int count = 0;
     double started = 0;
     QObject::connect(&running, &RunningMatch::changed, &app, [&](const Outcome& outcome) {
         if (!(outcome.changed & Outcome::Clock))
             return;
         ++count;
-        std::printf("tick %d %.6f\n", count, started + count);
+        std::printf("tick %d %.6f\n", count, started + count + offsetMs / 1000.0);
         std::fflush(stdout);
         if (count == ticks) {
             running.stop();

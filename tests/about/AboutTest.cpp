@@ -36,7 +36,6 @@ TEST(AboutBox, ModelessAndClosedByEnterOrEsc)
     };
     QPointer<AboutBox> box = open();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_EQ(box->windowTitle(), QStringLiteral("About Zorvu Timer")); // Form_Load ran
     QTest::mouseClick(box->findChild<QPushButton*>("cmdSysInfo"), Qt::LeftButton);
     EXPECT_EQ(fake.dialogs.messages.size(), 1); // nothing to start: the user is told
     EXPECT_TRUE(box && box->isVisible());

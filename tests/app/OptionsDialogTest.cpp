@@ -5,7 +5,6 @@
 #include "support/ProgramFolder.h"
 
 #include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -17,15 +16,10 @@ namespace {
 
 class OptionsDialogTest : public ::testing::Test {
 protected:
-    QByteArray iniContent() const
-    {
-        QFile file(dir.iniPath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : "<missing>";
-    }
     OptionsDialog& open()
     {
         dialog = std::make_unique<OptionsDialog>(dialogs, dir.files());
-        QObject::connect(dialog.get(), &OptionsDialog::saved, [this] { saves << iniContent(); });
+        QObject::connect(dialog.get(), &OptionsDialog::saved, [this] { saves << dir.ini(); });
         return *dialog;
     }
     QWidget* find(const QString& name) const { return dialog->findChild<QWidget*>(name); }
@@ -99,7 +93,7 @@ TEST_F(OptionsDialogTest, OkWritesWhatTheWindowShows)
             EXPECT_EQ(browse.first, dialog.get());
         EXPECT_FALSE(dialog->isVisible());
         // Said once, with every key on disk.
-        EXPECT_EQ(std::exchange(saves, {}), QByteArrayList{iniContent()});
+        EXPECT_EQ(std::exchange(saves, {}), QByteArrayList{dir.ini()});
     }
     EXPECT_EQ(dialogs.browses.first().second.startFolder, dir.path());
 }
@@ -119,7 +113,7 @@ TEST_F(OptionsDialogTest, FailedSaveWritesNoneAndCancelWritesNothing)
     EXPECT_TRUE(dialog->isVisible());
     QTest::mouseClick(find("Command2"), Qt::LeftButton);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(iniContent(), stored);
+    EXPECT_EQ(dir.ini(), stored);
     EXPECT_TRUE(saves.isEmpty());
 }
 

@@ -29,7 +29,8 @@ TEST(SoundOutputDialogTest, ShowsTheChoiceTestsItAndSavesIt)
     dialog.findChild<QSlider*>(QStringLiteral("sldVolume"))->setValue(20);
     dialog.findChild<QPushButton*>(QStringLiteral("cmdTest"))->click();
     const SoundOutput shown{"sink.a", 20};
-    EXPECT_EQ(fake.sound.playedThrough, QList{std::pair(folder.filePath("sounds/chime.wav"), shown)});
+    const QString chime = folder.filePath("sounds/chime.wav");
+    EXPECT_EQ(fake.sound.playedThrough, QList{std::pair(chime, shown)});
     EXPECT_TRUE(fake.sound.output == SoundOutput{} && fake.sound.played.isEmpty());
     dialog.accept();
     EXPECT_TRUE(fake.sound.output == shown);

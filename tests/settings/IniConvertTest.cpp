@@ -12,12 +12,6 @@
 
 namespace {
 
-QByteArray slurp(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
-}
-
 QStringList files(const TempProgramFolder& dir)
 {
     return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
@@ -80,7 +74,7 @@ TEST(Ini, WriteChangesOneLineAndKeepsTheRestByteForByte)
         ASSERT_TRUE(QFile(dir.iniPath() + ".backup").open(QIODevice::WriteOnly));
         QString why;
         EXPECT_TRUE(WriteIni(c.section, c.key, c.value, dir.iniPath(), &why)) << why.toStdString();
-        EXPECT_EQ(slurp(dir.iniPath()), c.after) << c.before.toStdString();
+        EXPECT_EQ(dir.ini(), c.after) << c.before.toStdString();
         EXPECT_EQ(ReadIni(c.section, c.key, dir.iniPath()), c.value);
         EXPECT_EQ(files(dir), QStringList({"times.ini", "times.ini.backup"}));
     }
@@ -113,7 +107,7 @@ TEST(Ini, FailedWriteSaysWhyAndLeavesTheOldFileWhole)
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(tooBig);
 
-    EXPECT_EQ(slurp(file), old);
+    EXPECT_EQ(dir.ini(), old);
     EXPECT_EQ(files(dir), QStringList{"times.ini"});
 }
 

@@ -35,11 +35,7 @@ struct FakeDesktop : DesktopEffects {
     QList<bool> screenSaverCalls;
     int outputs = 1;
     void setAlwaysOnTop(QWidget*, bool onTop) override { onTopCalls << onTop; }
-    bool enableScreenSaver(bool enable) override
-    {
-        screenSaverCalls << enable;
-        return true;
-    }
+    bool enableScreenSaver(bool enable) override { screenSaverCalls << enable; return true; }
     int soundOutputCount() override { return outputs; }
 };
 
@@ -88,11 +84,7 @@ struct FakeLauncher : Launcher {
     QStringList started;
     bool startSucceeds = true;
     bool fileExists(const QString& path) const override { return existingFiles.contains(path); }
-    bool start(const QString& path) override
-    {
-        started << path;
-        return startSucceeds;
-    }
+    bool start(const QString& path) override { started << path; return startSucceeds; }
 };
 
 struct FakeShortcuts : GlobalShortcuts {

@@ -20,6 +20,12 @@ public:
     program::Files files() const { return program::inFolder(path()); }
     QString iniPath() const { return files().settings; }
 
+    // What times.ini holds, or "<none>" when there is none.
+    QByteArray ini() const
+    {
+        QFile file(iniPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : "<none>";
+    }
     // Replaces times.ini with exactly these bytes.
     bool writeIni(const QByteArray& content) const
     {
