@@ -47,8 +47,9 @@ QString usage()
                  r.help);
     line(QStringLiteral("-h, --help"), "print this help");
     line(QStringLiteral("-v, --version"), "print the program's version");
-    text.chop(1);
-    return text;
+    return text + QStringLiteral("\nQt's own options (-platform, -style, -reverse, ...) pass to Qt.\n\n"
+                                 "Exit status: 0 done; 1 the running timer refused the command;\n"
+                                 "2 bad input; 3 --status found no timer running.");
 }
 
 // An option as the command line wrote it, for a message.
@@ -86,7 +87,8 @@ constexpr std::array<Row, 11> kRows{{
      [](R& m, int) { m.toggle(); }},
     {Verb::DelayedStart, "delayed-start", "DelayedStart", 'i', delaySeconds, "N",
      "a number of seconds from 1 to 32767", "start the clock in N seconds",
-     {{{kAsked, {Qt::Key_D}, nullptr, nullptr, {}}}}, [](R& m, int v) { m.delayedStart(qint16(v)); }},
+     {{{kAsked, {Qt::Key_D}, nullptr, nullptr, {}}}},
+     [](R& m, int v) { m.delayedStart(qint16(v)); }},
     {Verb::Map, "map", "SelectMap", 's', mapNumber, "N", "a map's number 0-12 or its name",
      "choose a map by its number 0-12 or its name", {}, [](R& m, int v) { m.chooseMap(v); }},
     {Verb::Special, "special", "SelectSpecial", 's', specialChoice, "koth|oddball|none",
@@ -105,7 +107,9 @@ constexpr std::array<Row, 11> kRows{{
      "print the running timer's state as JSON", {}, nullptr},
 }};
 // row() finds a verb's row by its place.
-static_assert(std::ranges::all_of(kRows, [](const Row& r) { return kRows[size_t(r.verb)].verb == r.verb; }));
+static_assert(std::ranges::all_of(kRows, [](const Row& r) {
+    return kRows[size_t(r.verb)].verb == r.verb;
+}));
 
 const std::array<Row, 11>& table()
 {
@@ -134,12 +138,13 @@ std::optional<Command> forKey(int key)
 
 void takeShortcuts(GlobalShortcuts& shortcuts, RunningMatch& match)
 {
-    QObject::connect(&shortcuts, &GlobalShortcuts::activated, &match, [&match](ShortcutAction action) {
-        for (const Row& r : table())
-            for (const Trigger& t : r.triggers)
-                if (t.shortcut == action)
-                    return run(match, {r.verb, t.value, {}});
-    });
+    QObject::connect(&shortcuts, &GlobalShortcuts::activated, &match,
+                     [&match](ShortcutAction action) {
+                         for (const Row& r : table())
+                             for (const Trigger& t : r.triggers)
+                                 if (t.shortcut == action)
+                                     return run(match, {r.verb, t.value, {}});
+                     });
 }
 
 Parsed parse(const QStringList& args)
@@ -167,11 +172,12 @@ Parsed parse(const QStringList& args)
         return bad(parser.errorText().remove(QLatin1Char('\n')));
     }
     if (!parser.positionalArguments().isEmpty())
-        return bad(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+        return bad(QStringLiteral("unexpected argument '%1'")
+                       .arg(parser.positionalArguments().first()));
     if (parser.isSet(help))
         return {{}, usage(), 0};
     if (parser.isSet(version))
-        return {{}, QStringLiteral("zorvu-timer (Zorvu Timer) %1").arg(QLatin1String(ZORVU_VERSION)), 0};
+        return {{}, QStringLiteral("zorvu-timer (Zorvu Timer) " ZORVU_VERSION), 0};
 
     // The parser keeps the last of a repeated option: one command at a time is ours to check.
     const Row* given = nullptr;
@@ -250,8 +256,9 @@ QJsonObject status(const Match& m)
                      {QStringLiteral("special"), QLatin1String(kSpecials[size_t(special)])}};
     for (int k = 0; k < respawn::kItems; ++k) {
         const qint16 seconds = m.iTimes[m.iCurrentMap][k];
-        json.insert(respawn::itemKeys()[k],
-                    seconds == respawn::kAbsent ? QJsonValue() : QJsonValue(SetTimeFormat(seconds)));
+        json.insert(respawn::itemKeys()[k], seconds == respawn::kAbsent
+                                                ? QJsonValue()
+                                                : QJsonValue(SetTimeFormat(seconds)));
     }
     return json;
 }

@@ -19,7 +19,9 @@ class RunningMatch;
 // dispatch, the key map and the Clock menu are all made from this table.
 namespace commands {
 
-enum class Verb { Show, Start, Stop, Reset, Toggle, DelayedStart, Map, Special, Sync, Nudge, Status };
+enum class Verb {
+    Show, Start, Stop, Reset, Toggle, DelayedStart, Map, Special, Sync, Nudge, Status
+};
 
 struct Command {
     Verb verb = Verb::Show;

@@ -326,8 +326,9 @@ void MainWindow::globalShortcuts_Answered(bool on, const QString& note)
     // them next time.
     if (refused || running_.match().settings.bGlobalShortcuts == on)
         return;
-    saveSettings(running_.files().settings, {{&Settings::bGlobalShortcuts, QString::number(int(on))}},
-                 platform_.dialogs, this, QStringLiteral("setting"));
+    saveSettings(running_.files().settings,
+                 {{&Settings::bGlobalShortcuts, QString::number(int(on))}}, platform_.dialogs,
+                 this, QStringLiteral("setting"));
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
@@ -342,8 +343,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
             keyReleasedAt_[key->key()] = key->timestamp();
             return QMainWindow::eventFilter(watched, event);
         }
-        const bool repeat = key->isAutoRepeat() ||
-                            (key->timestamp() != 0 && keyReleasedAt_.value(key->key()) == key->timestamp());
+        const bool repeat =
+            key->isAutoRepeat() ||
+            (key->timestamp() != 0 && keyReleasedAt_.value(key->key()) == key->timestamp());
         // Letters arrive as their upper-case codes whatever the modifiers, which
         // is what the hotkeys look at. A hotkey is taken where the press starts
         // (the focus widget, or the window when nothing has the focus) and goes

@@ -34,8 +34,8 @@ QString statusLine(const Match& match)
 int forward(const QDBusConnection& bus, const commands::Command& command)
 {
     const commands::Row& row = commands::row(command.verb);
-    QDBusMessage call = QDBusMessage::createMethodCall(program::appId, remote::path, remote::interface,
-                                                       QLatin1String(row.method));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        program::appId, remote::path, remote::interface, QLatin1String(row.method));
     if (command.verb == Verb::Show)
         // A Wayland compositor raises a window only for the token of a user's action,
         // which the launcher gave the process that was started.
@@ -111,7 +111,8 @@ void RemoteControl::carryOut(const commands::Command& command)
     if (command.verb != Verb::Show)
         return commands::run(match_, command);
     if (!command.text.isEmpty())
-        qputenv("XDG_ACTIVATION_TOKEN", command.text.toUtf8()); // Qt's Wayland client takes it there
+        // Qt's Wayland client takes the token from there.
+        qputenv("XDG_ACTIVATION_TOKEN", command.text.toUtf8());
     window_.setWindowState((window_.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     window_.show();
     window_.raise();
@@ -180,7 +181,8 @@ bool RemoteControl::handleMessage(const QDBusMessage& message, const QDBusConnec
         const auto checked = row->read(command.text);
         if (!checked)
             return refuse(QDBusError::InvalidArgs,
-                          QStringLiteral("'%1' is not %2").arg(command.text, QLatin1String(row->expected)));
+                          QStringLiteral("'%1' is not %2")
+                              .arg(command.text, QLatin1String(row->expected)));
         command.value = *checked;
     }
     if (row->verb == Verb::Status)

@@ -44,7 +44,7 @@ const Key& of(const Field& field)
 {
     const auto& table = keys();
     // Every field has its row: a missing one is a fault of the table.
-    return *std::find_if(table.begin(), table.end(), [&](const Key& k) { return k.field == field; });
+    return *std::ranges::find_if(table, [&](const Key& k) { return k.field == field; });
 }
 
 } // namespace setting
