@@ -36,6 +36,8 @@ struct Outcome {
 class Match {
 public:
     explicit Match(program::Files files) : files_(std::move(files)) {}
+    // Where the settings file and the sounds are.
+    const program::Files& files() const { return files_; }
 
     // --- state; read by the views, changed only through the commands ---
     respawn::Table iTimes{};     // countdowns: seconds to each item's next respawn

@@ -12,7 +12,7 @@ constexpr qint64 kNsPerMs = 1000000;
 
 RunningMatch::RunningMatch(program::Files files, TickClocks& clocks, SoundPlayer& sound,
                            QObject* parent)
-    : QObject(parent), files_(std::move(files)), match_(files_), sound_(sound),
+    : QObject(parent), match_(std::move(files)), sound_(sound),
       tmrGameTimer(1000, clocks.make()), tmrDelayedStart(1000, clocks.make()),
       soundClock_(clocks.make())
 {

@@ -31,7 +31,7 @@ public:
     ~RunningMatch() override;
 
     const Match& match() const { return match_; }
-    const program::Files& files() const { return files_; }
+    const program::Files& files() const { return match_.files(); }
 
     // --- commands ---
     // The start-up sequence; the sound-device check is made when a sound is first
@@ -82,7 +82,6 @@ private:
     void wake();
     void armSounds();
 
-    program::Files files_;
     Match match_;
     SoundPlayer& sound_;
     DeadlineTimer tmrGameTimer;
