@@ -8,7 +8,6 @@
 
 class QWidget;
 class RunningMatch;
-struct Outcome;
 
 namespace remote {
 

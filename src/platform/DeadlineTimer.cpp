@@ -85,11 +85,6 @@ void DeadlineTimer::stop()
     clock_->cancel();
 }
 
-qint64 DeadlineTimer::nowNs() const
-{
-    return clock_->nowNs();
-}
-
 bool DeadlineTimer::realign()
 {
     const qint64 interval = qint64(interval_) * kNsPerMs;

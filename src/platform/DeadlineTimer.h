@@ -55,8 +55,6 @@ public:
     // Ticks since the last start().
     qint64 ticks() const { return ticks_; }
 
-    // Monotonic time in nanoseconds, on the timer's clock.
-    qint64 nowNs() const;
     // The deadline of the next tick, and of the last one (or start()).
     qint64 nextDeadlineNs() const;
     qint64 lastDeadlineNs() const;
