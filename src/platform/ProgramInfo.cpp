@@ -27,16 +27,21 @@ Files locate(const QString& own)
     Files files = inFolder(own);
     if (!QFileInfo(own + QStringLiteral("/sounds")).isDir())
         files.data = installed;
-    if (QFileInfo::exists(files.settings) && QFileInfo(own).isWritable())
+    const QString ownSettings = files.settings;
+    if (QFileInfo::exists(ownSettings) && QFileInfo(own).isWritable())
         return files;
     const QString config =
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
         QStringLiteral("/zorvu-timer");
     files.settings = config + QStringLiteral("/times.ini");
-    // A failure leaves no file: the program then runs on its first-start values, and
-    // the Options dialog says where it could not save.
+    // A folder the user cannot write to (unpacked by root, a read-only medium) still
+    // ships its own times.ini: that is the one to start from. A failure leaves no
+    // file: the program then runs on its first-start values, and the Options dialog
+    // says where it could not save.
+    const QString first = QFileInfo::exists(ownSettings) ? ownSettings
+                                                         : installed + QStringLiteral("/times.ini");
     if (!QFileInfo::exists(files.settings) && QDir().mkpath(config) &&
-        QFile::copy(installed + QStringLiteral("/times.ini"), files.settings))
+        QFile::copy(first, files.settings))
         QFile(files.settings).setPermissions(QFile::ReadOwner | QFile::WriteOwner |
                                              QFile::ReadGroup | QFile::ReadOther);
     return files;

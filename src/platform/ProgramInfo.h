@@ -24,7 +24,7 @@ struct Files {
 // `folder` are. A program folder that holds times.ini and can be written to is a
 // portable folder: the settings stay in it. Otherwise (an installed program) they
 // are in the user's $XDG_CONFIG_HOME/zorvu-timer/, which a first start fills with a
-// copy of the shipped file. The sounds are the program folder's sounds/ when it has
+// copy of the folder's own times.ini, or else of the installed one. The sounds are the program folder's sounds/ when it has
 // one, otherwise the installed share/zorvu-timer/sounds/ beside its bin/.
 Files locate(const QString& folder);
 
