@@ -211,8 +211,10 @@ std::optional<int> mapNumber(const QString& text)
 {
     if (const auto index = number(text, 0, respawn::kMaps - 1))
         return index;
+    // Word processors and phones type a typographic apostrophe in "Hang'em High".
+    const QString name = text.trimmed().replace(QChar(0x2019), QLatin1Char('\''));
     for (int i = 0; i < respawn::kMaps; ++i)
-        if (text.compare(respawn::mapNames()[i], Qt::CaseInsensitive) == 0)
+        if (name.compare(respawn::mapNames()[i], Qt::CaseInsensitive) == 0)
             return i;
     return std::nullopt;
 }

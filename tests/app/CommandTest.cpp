@@ -13,7 +13,7 @@ TEST(CommandTest, GoodLines)
         {{}, Verb::Show, 0}, {{"--reset"}, Verb::Reset, 0}, {{"--stop"}, Verb::Stop, 0},
         {{"--status"}, Verb::Status, 0}, {{"--start"}, Verb::Start, 0}, {{"--sync"}, Verb::Sync, 0},
         {{"--nudge=+1"}, Verb::Nudge, 1}, {{"--nudge", "-1"}, Verb::Nudge, -1},
-        {{"--map=0"}, Verb::Map, 0}, {{"--map", "hang'em high"}, Verb::Map, 7},
+        {{"--map=0"}, Verb::Map, 0}, {{"--map", " hang’em high "}, Verb::Map, 7},
         {{"--map=bLOOD gULCH"}, Verb::Map, 1}, {{"--map=12"}, Verb::Map, 12},
         {{"--delayed-start", "32767"}, Verb::DelayedStart, 32767}, {{"--toggle"}, Verb::Toggle, 0},
         {{"--delayed-start=1"}, Verb::DelayedStart, 1}, {{"--special=koth"}, Verb::Special, 0},
