@@ -38,11 +38,23 @@ void X11GlobalShortcuts::enable()
         emit enabled({});
         return;
     }
-    QString taken;
+    // Xlib keeps the layout it first read; the user may have changed it since.
+    XMappingEvent changed{};
+    changed.type = MappingNotify;
+    changed.display = display_;
+    changed.request = MappingKeyboard;
+    XDisplayKeycodes(display_, &changed.first_keycode, &changed.count);
+    changed.count -= changed.first_keycode - 1;
+    XRefreshKeyboardMapping(&changed);
+    QStringList held, missing;
     for (const ShortcutBinding& binding : shortcutBindings) {
+        QString name = QString::fromLatin1(binding.key);
+        name = QStringLiteral("Ctrl+Alt+") + name[0].toUpper() + name.mid(1);
         const KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(binding.key));
-        if (code == 0)
-            continue; // the keyboard has no such key
+        if (code == 0) {
+            missing << name; // the keyboard layout has no such key
+            continue;
+        }
         // Not owner events: the press comes on the root window even when one of
         // ours has the focus. Checked: a key another client holds answers BadAccess.
         std::vector<xcb_void_cookie_t> cookies;
@@ -62,17 +74,22 @@ void X11GlobalShortcuts::enable()
         }
         for (uint16_t locks : lockVariants) // those that were taken before the refusal
             xcb_ungrab_key(connection_, code, root_, shortcutModifiers | locks);
-        QString key = QString::fromLatin1(binding.key);
-        key[0] = key[0].toUpper();
-        taken += (taken.isEmpty() ? QString() : QStringLiteral(", ")) + QStringLiteral("Ctrl+Alt+") + key;
+        held << name;
     }
+    QStringList why;
+    if (!held.isEmpty())
+        why << tr("Another program holds %1").arg(held.join(QStringLiteral(", ")));
+    if (!missing.isEmpty())
+        why << tr("the keyboard layout has no key for %1").arg(missing.join(QStringLiteral(", ")));
+    QString note = why.join(QStringLiteral("; "));
+    if (!note.isEmpty())
+        note[0] = note[0].toUpper();
     if (grabbed_.empty()) {
-        emit failed(tr("Another program holds %1.").arg(taken));
+        emit failed(note + QLatin1Char('.'));
         return;
     }
     QCoreApplication::instance()->installNativeEventFilter(this);
-    emit enabled(taken.isEmpty() ? QString()
-                                 : tr("Another program holds %1; the other shortcuts work.").arg(taken));
+    emit enabled(note.isEmpty() ? note : note + tr("; the other shortcuts work."));
 }
 
 void X11GlobalShortcuts::disable()

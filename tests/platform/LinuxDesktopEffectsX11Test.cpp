@@ -3,6 +3,7 @@
 // through a second X connection, as another program on the desktop would.
 
 #include "platform/LinuxDesktopEffects.h"
+#include "platform/X11GlobalShortcuts.h"
 #include "support/Printers.h"
 
 #include <QDBusConnection>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+#include <X11/keysym.h>
 #include <X11/extensions/scrnsaver.h>
 
 #include <algorithm>
@@ -121,6 +123,51 @@ TEST_F(X11Test, ScreenSaverHeldOffOnceHoweverOftenItIsSwitchedOff)
 
     XSetScreenSaver(x, 0, 0, DefaultBlanking, DefaultExposures);
     XForceScreenSaver(x, ScreenSaverReset);
+    XSync(x, False);
+}
+
+// The shortcuts that cannot be had are named: keys another client holds, and keys
+// the layout lacks.
+TEST_F(X11Test, ShortcutsThatCannotBeHadAreNamed)
+{
+    Display* x = x_.get();
+    const KeyCode s = XKeysymToKeycode(x, XK_s);
+    XGrabKey(x, s, ControlMask | Mod1Mask, DefaultRootWindow(x), False, GrabModeAsync,
+             GrabModeAsync);
+    // Takes a key off the layout; gives back what puts it there again.
+    const auto drop = [x](KeySym keysym) {
+        const KeyCode code = XKeysymToKeycode(x, keysym);
+        int width = 0;
+        KeySym* had = XGetKeyboardMapping(x, code, 1, &width);
+        std::vector<KeySym> kept(had, had + width), none(width, NoSymbol);
+        XFree(had);
+        XChangeKeyboardMapping(x, code, width, none.data(), 1);
+        return [x, code, kept]() mutable {
+            XChangeKeyboardMapping(x, code, int(kept.size()), kept.data(), 1);
+        };
+    };
+    std::vector<std::function<void()>> restore{drop(XK_Up)};
+    XSync(x, False);
+    QString note, why;
+    const auto enable = [&] {
+        const auto shortcuts = X11GlobalShortcuts::create();
+        QObject::connect(shortcuts.get(), &GlobalShortcuts::enabled, [&](auto n) { note = n; });
+        QObject::connect(shortcuts.get(), &GlobalShortcuts::failed, [&](auto w) { why = w; });
+        shortcuts->enable();
+    };
+    enable();
+    EXPECT_TRUE(note.contains("holds Ctrl+Alt+S") && note.contains("no key for Ctrl+Alt+Up;"))
+        << note.toStdString();
+    for (KeySym key : {XK_r, XK_y, XK_Down})
+        restore.push_back(drop(key));
+    XUngrabKey(x, s, ControlMask | Mod1Mask, DefaultRootWindow(x));
+    restore.push_back(drop(XK_s));
+    XSync(x, False);
+    enable();
+    EXPECT_TRUE(why.contains("Ctrl+Alt+S, Ctrl+Alt+R, Ctrl+Alt+Y, Ctrl+Alt+Up, Ctrl+Alt+Down."))
+        << why.toStdString();
+    for (const auto& put : restore)
+        put();
     XSync(x, False);
 }
 
