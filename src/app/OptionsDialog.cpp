@@ -25,9 +25,8 @@ OptionsDialog::OptionsDialog(Dialogs& dialogs, const program::Files& files, QWid
     cmdlgBrowse_.title = QStringLiteral("Browse for sound file");
     cmdlgBrowse_.filter = QStringLiteral("Wav Files (*.wav)");
     cmdlgBrowse_.defaultSuffix = QStringLiteral("wav");
-    // The program folder when it is a portable one; an installed program's
-    // folder is /usr/bin, so there the browse starts beside the shipped sounds.
-    cmdlgBrowse_.startFolder = files.data;
+    // Among the sounds the program plays: a user's own sound usually goes beside them.
+    cmdlgBrowse_.startFolder = files.data + QStringLiteral("/sounds");
 
     Form_Load();
     txtNotificationTime_->setFocus();

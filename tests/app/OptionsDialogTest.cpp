@@ -95,7 +95,7 @@ TEST_F(OptionsDialogTest, OkWritesWhatTheWindowShows)
         // Said once, with every key on disk.
         EXPECT_EQ(std::exchange(saves, {}), QByteArrayList{dir.ini()});
     }
-    EXPECT_EQ(dialogs.browses.first().second.startFolder, dir.path());
+    EXPECT_EQ(dialogs.browses.first().second.startFolder, dir.path() + "/sounds");
 }
 
 // A line break cannot go into the file: OK writes none of the keys, not even those
