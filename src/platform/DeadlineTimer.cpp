@@ -85,12 +85,12 @@ void DeadlineTimer::stop()
     clock_->cancel();
 }
 
-bool DeadlineTimer::realign()
+bool DeadlineTimer::realign(std::optional<qint64> atNs)
 {
     const qint64 interval = qint64(interval_) * kNsPerMs;
     if (interval <= 0)
         return false;
-    const qint64 now = clock_->nowNs();
+    const qint64 now = atNs.value_or(clock_->nowNs());
     const qint64 next = nextDeadlineNs();
     // How far this moment lies past the nearest tick of the schedule, in
     // [-interval/2, interval/2): half way between two ticks counts as the later one.

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 // The monotonic time and the wake-ups a DeadlineTimer runs on. The timer's own is
 // the steady clock with a precise QTimer; tests hand in one that they move by hand.
@@ -60,9 +61,10 @@ public:
     qint64 lastDeadlineNs() const;
 
     // The schedule moves, by at most half an interval, so that its nearest tick
-    // falls on this moment. Returns true when that tick is the next one, still
-    // to come: it counts as given now, and the caller runs it.
-    bool realign();
+    // falls on this moment (or on atNs, a moment just past). Returns true when
+    // that tick is the next one, still to come: it counts as given now, and the
+    // caller runs it.
+    bool realign(std::optional<qint64> atNs = {});
     // The next tick, and every one after it, comes ms later.
     void postpone(int ms);
 

@@ -81,9 +81,9 @@ void RunningMatch::delayedStart(std::optional<qint16> seconds)
     run(match_.delayedStart(seconds), soundClock_->nowNs());
 }
 
-void RunningMatch::sync()
+void RunningMatch::sync(std::optional<qint64> atNs)
 {
-    if (match_.bClockRunning && tmrGameTimer.realign())
+    if (match_.bClockRunning && tmrGameTimer.realign(atNs))
         tick(soundClock_->nowNs());
     else
         run({}, soundClock_->nowNs());

@@ -32,6 +32,8 @@ public:
 
     const Match& match() const { return match_; }
     const program::Files& files() const { return match_.files(); }
+    // The monotonic clock the match runs on, in nanoseconds.
+    qint64 nowNs() const { return soundClock_->nowNs(); }
 
     // --- commands ---
     // The start-up sequence; the sound-device check is made when a sound is first
@@ -50,8 +52,9 @@ public:
     // Pressed as the console's clock turns its second: the ticks move to this
     // moment from the nearest tick of their phase, by at most half a second. A
     // tick due within that half second runs now; no tick is lost or doubled, and
-    // a second held back or added stays so.
-    void sync();
+    // a second held back or added stays so. atNs: the moment it was pressed, when
+    // that was a little earlier (a tap on a phone, on this clock).
+    void sync(std::optional<qint64> atNs = {});
     // +1: one tick at once, the phase kept. -1: the next tick, and every one after
     // it, a second later.
     void nudge(int step);

@@ -16,7 +16,7 @@ namespace {
 
 // Runs a script of space-separated steps on a match after start-up (map 0 of
 // kShortPeriodsIni), as its sound player:
-//   S Start, P Stop, R Reset, O Options OK, Y sync, + and - the nudges,
+//   S Start, P Stop, R Reset, O Options OK, Y sync (yMS: pressed at MS), + and - the nudges,
 //   tN N ticks and TN N ticks of the delayed start (their timers' routines called),
 //   mN map N, kN special timer N, dN delayed start of N ("d-" an unreadable entry),
 //   oN a callout offset of N ms, @MS the clock run to MS, cH:M:S the clock set by
@@ -62,6 +62,7 @@ struct Script : FakeSound {
                 : c == 'R' ? running.reset()
                 : c == 'O' ? running.reloadSettings()
                 : c == 'Y' ? running.sync()
+                : c == 'y' ? running.sync(n * FakeClocks::kMs)
                 : c == '+' ? running.nudge(1)
                 : c == '-' ? running.nudge(-1)
                 : c == 'm' ? running.chooseMap(n)
@@ -146,6 +147,9 @@ TEST(RunningMatchTest, CommandsMoveTheTicksAndTheirSounds)
         {"S @2500 Y @6000", "o@1000 r@2500 o@3500 o@4500 r@5500"},
         {"S @3000 Y @6000", "o@1000 r@3000 o@4000 o@5000 r@6000"},
         {"S @3499 Y @6000", "o@1000 r@3000 o@4499 o@5499"},
+        // A sync pressed earlier than it arrives (yMS) counts at its moment.
+        {"S @3400 y3100 @6000", "o@1000 r@3000 o@4100 o@5100"},
+        {"S @3050 y2800 @6000", "o@1000 r@3000 o@3800 o@4800 r@5800"},
         // +1 runs a tick at once, the phase kept; -1 holds the next one back a second.
         {"S @3250 + @3300 + @6000", "o@1000 r@3000 o@3250 o@3300 r@4000 s@5000 o@6000"},
         {"S @3250 - @6000", "o@1000 r@3000 o@5000 o@6000"},
