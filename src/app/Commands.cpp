@@ -32,6 +32,18 @@ const std::pair<const char*, bool> kQtOptions[] = {
     {"reverse", false}, {"widgetcount", false}, {"qmljsdebugger", true},
 };
 
+// Options that shape a command rather than give one: their values make its text.
+struct Modifier {
+    const char* option;
+    const char* valueName; // null: a flag, written as its name
+    const char* help;
+    Verb verb;
+};
+constexpr Modifier kModifiers[] = {
+    {"port", "PORT", "with --web: the port, 1-65535", Verb::Web},
+    {"lan", nullptr, "with --web: for the local network, not this PC only", Verb::Web},
+};
+
 QString usage()
 {
     QString text = QStringLiteral("Usage: zorvu-timer [COMMAND]\n"
@@ -45,6 +57,10 @@ QString usage()
             line(QLatin1String("--") + QLatin1String(r.option) +
                      (r.valueName ? QLatin1Char('=') + QLatin1String(r.valueName) : QString()),
                  r.help);
+    for (const Modifier& m : kModifiers)
+        line(QLatin1String("--") + QLatin1String(m.option) +
+                 (m.valueName ? QLatin1Char('=') + QLatin1String(m.valueName) : QString()),
+             m.help);
     line(QStringLiteral("-h, --help"), "print this help");
     line(QStringLiteral("-v, --version"), "print the program's version");
     return text + QStringLiteral("\nQt's own options (-platform, -style, -reverse, ...) pass to Qt.\n\n"
@@ -71,7 +87,7 @@ Parsed bad(const QString& message)
 } // namespace
 
 using R = RunningMatch;
-constexpr std::array<Row, 11> kRows{{
+constexpr std::array<Row, 13> kRows{{
     {Verb::Show, nullptr, "Activate", 's', nullptr, nullptr, nullptr, nullptr, {}, nullptr},
     {Verb::Start, "start", "Start", 0, nullptr, nullptr, nullptr,
      "start the game clock (the Start button)", {}, [](R& m, int) { m.start(); }},
@@ -105,13 +121,18 @@ constexpr std::array<Row, 11> kRows{{
      [](R& m, int v) { m.nudge(v); }},
     {Verb::Status, "status", "Status", 0, nullptr, nullptr, nullptr,
      "print the running timer's state as JSON", {}, nullptr},
+    {Verb::Web, "web", "ServeWeb", 's', webChoice, nullptr, "a port from 1 to 65535",
+     "serve the web view (with --port=PORT, and --lan for the local network)", {}, nullptr},
+    {Verb::WebOff, "web-off", "StopWeb", 0, nullptr, nullptr, nullptr, "stop the web view", {},
+     nullptr},
 }};
+
 // row() finds a verb's row by its place.
 static_assert(std::ranges::all_of(kRows, [](const Row& r) {
     return kRows[size_t(r.verb)].verb == r.verb;
 }));
 
-const std::array<Row, 11>& table()
+const std::array<Row, 13>& table()
 {
     return kRows;
 }
@@ -164,7 +185,10 @@ Parsed parse(const QStringList& args)
     for (const Row& r : table())
         if (r.option)
             parser.addOption({QString::fromLatin1(r.option), QString::fromLatin1(r.help),
-                              r.read ? QString::fromLatin1(r.valueName) : QString()});
+                              QString::fromLatin1(r.valueName)});
+    for (const Modifier& m : kModifiers)
+        parser.addOption({QString::fromLatin1(m.option), QString::fromLatin1(m.help),
+                          QString::fromLatin1(m.valueName)});
     if (!parser.parse(args)) {
         if (!parser.unknownOptionNames().isEmpty())
             return bad(QStringLiteral("unknown option '%1'")
@@ -192,11 +216,22 @@ Parsed parse(const QStringList& args)
                            .arg(QLatin1String(given->option), name));
         given = &*r;
     }
+    QStringList shaped;
+    for (const Modifier& m : kModifiers) {
+        const QString name = QString::fromLatin1(m.option);
+        if (!parser.isSet(name))
+            continue;
+        if (!given || given->verb != m.verb)
+            return bad(QStringLiteral("--%1 goes with --%2")
+                           .arg(name, QLatin1String(row(m.verb).option)));
+        shaped << (m.valueName ? parser.value(name) : name);
+    }
     if (!given)
         return {};
     Command command{given->verb, 0, {}};
     if (given->read) {
-        command.text = parser.value(QString::fromLatin1(given->option));
+        command.text = given->valueName ? parser.value(QString::fromLatin1(given->option))
+                                        : shaped.join(QLatin1Char(' '));
         const auto checked = given->read(command.text);
         if (!checked)
             return bad(QStringLiteral("--%1: '%2' is not %3")
@@ -230,6 +265,20 @@ std::optional<int> specialChoice(const QString& text)
 std::optional<int> delaySeconds(const QString& text)
 {
     return number(text, 1, 32767);
+}
+
+std::optional<int> webChoice(const QString& text)
+{
+    int port = 0;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (word == QLatin1String("lan"))
+            continue;
+        const auto given = number(word, 1, 65535);
+        if (!given || port)
+            return std::nullopt;
+        port = *given;
+    }
+    return port;
 }
 
 std::optional<int> nudgeStep(const QString& text)

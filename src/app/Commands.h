@@ -20,7 +20,7 @@ class RunningMatch;
 namespace commands {
 
 enum class Verb {
-    Show, Start, Stop, Reset, Toggle, DelayedStart, Map, Special, Sync, Nudge, Status
+    Show, Start, Stop, Reset, Toggle, DelayedStart, Map, Special, Sync, Nudge, Status, Web, WebOff
 };
 
 struct Command {
@@ -48,14 +48,14 @@ struct Row {
     const char* method;    // the bus method
     char argument;         // the bus method's argument: 's', 'i', or 0 for none
     std::optional<int> (*read)(const QString& text); // a value's rule; null: takes none
-    const char* valueName; // for --help
+    const char* valueName; // for --help; null with a rule: the value is made of modifiers
     const char* expected;  // what a good value is, for the message about a bad one
     const char* help;
     std::array<Trigger, 2> triggers;
     void (*run)(RunningMatch& match, int value); // null: the front that takes it answers
 };
 
-const std::array<Row, 11>& table();
+const std::array<Row, 13>& table();
 const Row& row(Verb verb);
 
 // Carries a command out on the running match (not Show or Status).
@@ -80,6 +80,8 @@ std::optional<int> mapNumber(const QString& text);
 std::optional<int> specialChoice(const QString& text); // koth, oddball, none
 std::optional<int> delaySeconds(const QString& text);  // 1..32767
 std::optional<int> nudgeStep(const QString& text);     // +1 or -1
+// "[PORT] [lan]": the port, 0 for the saved one; "lan" for the local network.
+std::optional<int> webChoice(const QString& text);
 
 // What --status prints and the bus's Status() answers.
 QJsonObject status(const Match& match);

@@ -6,6 +6,7 @@
 #include "app/OptionsDialog.h"
 #include "app/SaveSettings.h"
 #include "app/SoundOutputDialog.h"
+#include "app/WebViewWindow.h"
 #include "gui/Layout.h"
 #include "platform/DesktopEffects.h"
 #include "platform/Dialogs.h"
@@ -46,8 +47,9 @@ QAction* addItem(QMenu* menu, const char* name, const QString& text, MainWindow*
 
 } // namespace
 
-MainWindow::MainWindow(Platform& platform, RunningMatch& running, QWidget* parent)
-    : QMainWindow(parent), platform_(platform), running_(running)
+MainWindow::MainWindow(Platform& platform, RunningMatch& running, WebServer* web,
+                       QWidget* parent)
+    : QMainWindow(parent), platform_(platform), running_(running), web_(web)
 {
     buildWindow();
     buildMenus();
@@ -160,6 +162,9 @@ void MainWindow::buildMenus()
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     addItem(file, "mnuSoundOutput", QStringLiteral("&Sound Output…"), this,
             &MainWindow::mnuSoundOutput_Click);
+    if (web_)
+        addItem(file, "mnuWebView", QStringLiteral("&Web View…"), this,
+                &MainWindow::mnuWebView_Click);
     mnuGlobalShortcuts_ = addItem(file, "mnuGlobalShortcuts", QStringLiteral("&Global Shortcuts"),
                                   this, &MainWindow::mnuGlobalShortcuts_Click);
     mnuGlobalShortcuts_->setCheckable(true);
@@ -405,6 +410,13 @@ void MainWindow::mnuSoundOutput_Click()
     SoundOutputDialog(platform_.sound, platform_.dialogs, {now.sOutputDevice.toUtf8(), now.iVolume},
                       running_.files(), this)
         .exec();
+}
+
+void MainWindow::mnuWebView_Click()
+{
+    showOnce(frmWebView_, [this] {
+        return new WebViewWindow(*web_, platform_.dialogs, running_.files().settings);
+    });
 }
 
 void MainWindow::mnuHelpForm_Click()

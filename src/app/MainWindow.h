@@ -17,6 +17,7 @@ class QPushButton;
 class QRadioButton;
 struct Platform;
 class RunningMatch;
+class WebServer;
 struct Outcome;
 
 // The main window: the map choice, the four respawn countdowns, the game clock
@@ -25,7 +26,9 @@ struct Outcome;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow(Platform& platform, RunningMatch& running, QWidget* parent = nullptr);
+    // web: the web view that File > Web View turns on; none, no such item.
+    MainWindow(Platform& platform, RunningMatch& running, WebServer* web = nullptr,
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     bool EnableScreenSaver(bool bStatus);
@@ -43,6 +46,7 @@ public:
     void cmdDelayedStart_Click();
     void mnuOptions_Click();
     void mnuSoundOutput_Click();
+    void mnuWebView_Click();
     void mnuGlobalShortcuts_Click(bool checked);
     void mnuHelpForm_Click();
     void mnuAbout_Click();
@@ -88,6 +92,8 @@ private:
     QPointer<OptionsDialog> frmOptions_;
     QPointer<AboutBox> frmAbout_;
     QPointer<HelpWindow> frmHelp_;
+    WebServer* web_;
+    QPointer<QWidget> frmWebView_;
     bool keyPreview_ = false;
     QHash<int, quint64> keyReleasedAt_; // each key's last release, in the window system's ms
 };

@@ -1,5 +1,6 @@
 #include "app/RemoteControl.h"
 
+#include "app/WebServer.h"
 #include "platform/ProgramInfo.h"
 #include "timer/RunningMatch.h"
 
@@ -23,11 +24,6 @@ const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 void print(FILE* stream, const QString& text)
 {
     std::fputs(qPrintable(text), stream);
-}
-
-QString statusLine(const Match& match)
-{
-    return QString::fromUtf8(QJsonDocument(commands::status(match)).toJson(QJsonDocument::Compact));
 }
 
 // Sends the command to the timer that owns the bus name.
@@ -83,8 +79,8 @@ std::optional<int> remote::handOver(int argc, char* argv[], commands::Command& c
     return std::nullopt;
 }
 
-RemoteControl::RemoteControl(RunningMatch& match, QWidget& window)
-    : match_(match), window_(window), lastClock_(commands::clockText(match.match())),
+RemoteControl::RemoteControl(RunningMatch& match, QWidget& window, WebServer* web)
+    : match_(match), window_(window), web_(web), lastClock_(commands::clockText(match.match())),
       lastRunning_(match.match().bClockRunning)
 {
     connect(&match_, &RunningMatch::changed, this, &RemoteControl::clockShown);
@@ -102,14 +98,24 @@ std::optional<int> RemoteControl::serve(const commands::Command& command)
             return forward(bus, command);
         }
     }
-    carryOut(command);
+    if (const QString why = carryOut(command); !why.isEmpty())
+        print(stderr, QStringLiteral("zorvu-timer: %1\n").arg(why));
     return std::nullopt;
 }
 
-void RemoteControl::carryOut(const commands::Command& command)
+QString RemoteControl::carryOut(const commands::Command& command)
 {
-    if (command.verb != Verb::Show)
-        return commands::run(match_, command);
+    if (command.verb == Verb::Web && web_) {
+        const int port = command.value ? command.value : web_->chosenPort();
+        const bool lan = command.text.split(QLatin1Char(' ')).contains(QLatin1String("lan"));
+        return web_->start(quint16(port), lan).value_or(QString());
+    }
+    if (command.verb == Verb::WebOff && web_)
+        web_->stop();
+    if (command.verb != Verb::Show) {
+        commands::run(match_, command);
+        return {};
+    }
     if (!command.text.isEmpty())
         // Qt's Wayland client takes the token from there.
         qputenv("XDG_ACTIVATION_TOKEN", command.text.toUtf8());
@@ -117,6 +123,14 @@ void RemoteControl::carryOut(const commands::Command& command)
     window_.show();
     window_.raise();
     window_.activateWindow();
+    return {};
+}
+
+QString RemoteControl::statusLine() const
+{
+    QJsonObject json = commands::status(match_.match());
+    json.insert(QStringLiteral("web"), web_ ? web_->status() : WebServer::offStatus());
+    return QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact));
 }
 
 QString RemoteControl::introspect(const QString&) const
@@ -186,8 +200,9 @@ bool RemoteControl::handleMessage(const QDBusMessage& message, const QDBusConnec
         command.value = *checked;
     }
     if (row->verb == Verb::Status)
-        return reply({statusLine(match_.match())});
-    carryOut(command);
+        return reply({statusLine()});
+    if (const QString why = carryOut(command); !why.isEmpty())
+        return refuse(QDBusError::Failed, why);
     return reply();
 }
 

@@ -8,6 +8,7 @@
 
 class QWidget;
 class RunningMatch;
+class WebServer;
 
 namespace remote {
 
@@ -30,7 +31,7 @@ std::optional<int> handOver(int argc, char* argv[], commands::Command& command);
 class RemoteControl : public QDBusVirtualObject {
     Q_OBJECT
 public:
-    RemoteControl(RunningMatch& match, QWidget& window);
+    RemoteControl(RunningMatch& match, QWidget& window, WebServer* web = nullptr);
 
     // Takes the bus name and carries the command out. Gives an exit status when
     // another timer took the name first: the command went to that one instead.
@@ -40,7 +41,9 @@ public:
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
 
 private:
-    void carryOut(const commands::Command& command);
+    // What went wrong, if anything.
+    QString carryOut(const commands::Command& command);
+    QString statusLine() const;
     // The properties: Clock, Running.
     QVariantMap properties() const;
     // ClockChanged, each time the clock or whether it runs has changed.
@@ -48,6 +51,7 @@ private:
 
     RunningMatch& match_;
     QWidget& window_;
+    WebServer* web_;
     QString lastClock_;
     bool lastRunning_ = false;
 };

@@ -2,6 +2,7 @@
 #include "app/Commands.h"
 #include "app/MainWindow.h"
 #include "app/RemoteControl.h"
+#include "app/WebServer.h"
 #include "platform/DeadlineTimer.h"
 #include "platform/LinuxDesktopEffects.h"
 #include "platform/Platform.h"
@@ -58,8 +59,9 @@ int main(int argc, char* argv[])
 
     RunningMatch running(program::locate(program::folder()), clocks, sound);
     commands::takeShortcuts(shortcuts, running);
-    MainWindow window(platform, running);
-    RemoteControl remote(running, window);
+    WebServer web(running);
+    MainWindow window(platform, running, &web);
+    RemoteControl remote(running, window, &web);
     if (const auto exitStatus = remote.serve(command))
         return *exitStatus;
     window.show();

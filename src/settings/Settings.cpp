@@ -7,10 +7,10 @@
 
 namespace setting {
 
-const std::array<Key, 14>& keys()
+const std::array<Key, 17>& keys()
 {
     using S = Settings;
-    static const std::array<Key, 14> table{{
+    static const std::array<Key, 17> table{{
         {.name = "time", .field = &S::iNotificationTime, .first = 15, .shown = Shown::AsTyped,
          .control = "txtNotificationTime"},
         {.name = "disablescreensaver", .field = &S::bDisableScreenSaver,
@@ -36,6 +36,11 @@ const std::array<Key, 14>& keys()
         {.name = "volume", .field = &S::iVolume, .first = 100, .low = 0, .high = 100},
         // File > Global Shortcuts
         {.name = "globalshortcuts", .field = &S::bGlobalShortcuts},
+        // File > Web View; a fixed port stays below the range Linux gives to
+        // outgoing connections
+        {.name = "webport", .field = &S::iWebPort, .first = 8421, .low = 1024},
+        {.name = "weblan", .field = &S::bWebLan},
+        {.name = "webkey", .field = &S::sWebKey},
     }};
     return table;
 }
