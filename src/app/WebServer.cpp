@@ -24,6 +24,7 @@ constexpr int kHeadTimeoutMs = 5000;
 constexpr qint64 kMessageLimit = 1024;
 constexpr int kMessagesPerSecond = 20;
 constexpr qint64 kOldestTapMs = 2000; // a sync tap older than this counts now
+constexpr size_t kMostPages = 200;
 
 struct Resource {
     const char* path;
@@ -180,6 +181,8 @@ void WebServer::arrived()
         deadline->start(kHeadTimeoutMs);
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readHead(socket); });
+        if (socket->bytesAvailable())
+            readHead(socket);
     }
 }
 
@@ -253,6 +256,10 @@ void WebServer::opened()
 {
     while (QWebSocket* socket = sockets_.nextPendingConnection()) {
         socket->setParent(this);
+        if (pages_.size() >= kMostPages) {
+            socket->close(QWebSocketProtocol::CloseCodeGoingAway);
+            continue;
+        }
         socket->setMaxAllowedIncomingMessageSize(kMessageLimit);
         socket->setMaxAllowedIncomingFrameSize(kMessageLimit);
         const QString given = QUrlQuery(socket->requestUrl()).queryItemValue(QStringLiteral("key"));
