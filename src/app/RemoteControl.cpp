@@ -10,43 +10,113 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
 #include <QScopeGuard>
+#include <QStandardPaths>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
 
+using commands::Command;
+using commands::Row;
 using commands::Verb;
 
 namespace {
 
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
+// A call on the socket is one line of JSON, {"method": ..., "value": ...}; its
+// answer one line, {"reply": ...} or {"error": ...}. A caller gets as long as a bus
+// call, and a line longer than any call needs is cut off.
+constexpr int kCallMs = 25000;
+constexpr qint64 kLongestCall = 4096;
 
 void print(FILE* stream, const QString& text)
 {
     std::fputs(qPrintable(text), stream);
 }
 
-// Sends the command to the timer that owns the bus name.
-int forward(const QDBusConnection& bus, const commands::Command& command)
+
+// Where the running timer answers when the session bus cannot carry its name (no
+// bus, or one that refuses the name), in a folder that only the user can reach:
+// Qt gives the user's runtime folder only when others have no access to it, and
+// where $XDG_RUNTIME_DIR is missing or open, one of the user's own under /tmp.
+// Empty when there is no such folder.
+QString socketPath()
 {
-    const commands::Row& row = commands::row(command.verb);
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        program::appId, remote::path, remote::interface, QLatin1String(row.method));
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + program::appId;
+}
+
+const Row* byMethod(const QString& method)
+{
+    for (const Row& r : commands::table())
+        if (method == QLatin1String(r.method))
+            return &r;
+    return nullptr;
+}
+
+// The value that the command's method takes, if any.
+QVariant valueOf(const Command& command)
+{
+    const Row& row = commands::row(command.verb);
     if (command.verb == Verb::Show)
         // A Wayland compositor raises a window only for the token of a user's action,
         // which the launcher gave the process that was started.
-        call << qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
-    else if (row.argument == 'i')
-        call << command.value;
-    else if (row.argument == 's')
-        call << command.text;
+        return qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
+    if (row.argument == 'i')
+        return command.value;
+    if (row.argument == 's')
+        return command.text;
+    return {};
+}
+
+// What the running timer answered: whether it took the command, and Status's JSON
+// or the error's message.
+struct Reply {
+    bool taken;
+    QString text;
+};
+
+Reply callOverBus(const QDBusConnection& bus, const Command& command)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        program::appId, remote::path, remote::interface,
+        QLatin1String(commands::row(command.verb).method));
+    if (const QVariant value = valueOf(command); value.isValid())
+        call << value;
     const QDBusMessage reply = bus.call(call);
-    if (reply.type() == QDBusMessage::ErrorMessage) {
-        print(stderr, QStringLiteral("zorvu-timer: %1\n").arg(reply.errorMessage()));
+    if (reply.type() == QDBusMessage::ErrorMessage)
+        return {false, reply.errorMessage()};
+    return {true, reply.arguments().value(0).toString()};
+}
+
+Reply callOverSocket(QLocalSocket& socket, const Command& command)
+{
+    const QJsonObject call{{QStringLiteral("method"), commands::row(command.verb).method},
+                           {QStringLiteral("value"), valueOf(command).toString()}};
+    socket.write(QJsonDocument(call).toJson(QJsonDocument::Compact) + '\n');
+    while (!socket.canReadLine() && socket.waitForReadyRead(kCallMs)) {
+    }
+    const QJsonObject answer = QJsonDocument::fromJson(socket.readLine(kLongestCall)).object();
+    if (!answer.contains(QLatin1String("reply")))
+        return {false, answer.value(QLatin1String("error"))
+                           .toString(QStringLiteral("the running timer gave no answer"))};
+    return {true, answer.value(QLatin1String("reply")).toString()};
+}
+
+// Prints what the running timer answered, and gives the exit status.
+int handedOver(const Command& command, const Reply& reply)
+{
+    if (!reply.taken) {
+        print(stderr, QStringLiteral("zorvu-timer: %1\n").arg(reply.text));
         return 1;
     }
     if (command.verb == Verb::Status)
-        print(stdout, reply.arguments().value(0).toString() + QLatin1Char('\n'));
+        print(stdout, reply.text + QLatin1Char('\n'));
     return 0;
 }
 
@@ -70,7 +140,11 @@ std::optional<int> remote::handOver(int argc, char* argv[], commands::Command& c
     const QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
     const auto disconnect = qScopeGuard([&] { QDBusConnection::disconnectFromBus(name); });
     if (bus.isConnected() && bus.interface()->isServiceRegistered(program::appId))
-        return forward(bus, parsed.command);
+        return handedOver(parsed.command, callOverBus(bus, parsed.command));
+    QLocalSocket socket;
+    socket.connectToServer(socketPath());
+    if (socket.waitForConnected(kCallMs))
+        return handedOver(parsed.command, callOverSocket(socket, parsed.command));
     if (parsed.command.verb == Verb::Status) {
         print(stdout, QStringLiteral("not running\n"));
         return 3;
@@ -89,18 +163,98 @@ RemoteControl::RemoteControl(RunningMatch& match, QWidget& window, WebServer* we
 std::optional<int> RemoteControl::serve(const commands::Command& command)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected()) {
-        // The object first: whoever sees the name can call it at once.
-        bus.registerVirtualObject(remote::path, this);
-        if (!bus.registerService(program::appId)) {
-            // Another timer started at the same moment and won.
-            bus.unregisterObject(remote::path);
-            return forward(bus, command);
-        }
+    if (!bus.isConnected())
+        return serveLocally(command);
+    // The object first: whoever sees the name can call it at once.
+    bus.registerVirtualObject(remote::path, this);
+    if (bus.registerService(program::appId))
+        return carryOutAtStart(command);
+    bus.unregisterObject(remote::path);
+    const QString why = bus.lastError().message();
+    // Another timer started at the same moment and won.
+    if (bus.interface()->isServiceRegistered(program::appId))
+        return handedOver(command, callOverBus(bus, command));
+    // A refusal (a policy, a passing fault) is not another timer.
+    print(stderr, QStringLiteral("zorvu-timer: the session bus refused the name %1: %2\n")
+                      .arg(program::appId, why));
+    return serveLocally(command);
+}
+
+std::optional<int> RemoteControl::serveLocally(const commands::Command& command)
+{
+    const QString path = socketPath();
+    if (!path.isEmpty()) {
+        // Qt's listen() replaces whatever is there, a live timer's socket too: the
+        // lock lets one of two timers starting at once listen, and the other hand over.
+        QLockFile lock(path + QLatin1String(".lock"));
+        lock.lock();
+        QLocalSocket other;
+        other.connectToServer(path);
+        if (other.waitForConnected(kCallMs))
+            return handedOver(command, callOverSocket(other, command));
+        // Left by a timer that did not end cleanly.
+        QLocalServer::removeServer(path);
+        auto* server = new QLocalServer(this);
+        server->setSocketOptions(QLocalServer::UserAccessOption);
+        connect(server, &QLocalServer::newConnection, this, [this, server] {
+            while (QLocalSocket* client = server->nextPendingConnection()) {
+                client->setParent(this);
+                client->setReadBufferSize(kLongestCall);
+                connect(client, &QLocalSocket::readyRead, this, [this, client] {
+                    takeLocalCall(*client);
+                });
+                connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+                QTimer::singleShot(kCallMs, client, &QLocalSocket::abort);
+            }
+        });
+        if (!server->listen(path))
+            print(stderr, QStringLiteral("zorvu-timer: no commands can reach this timer: %1\n")
+                              .arg(server->errorString()));
     }
+    return carryOutAtStart(command);
+}
+
+std::optional<int> RemoteControl::carryOutAtStart(const commands::Command& command)
+{
     if (const QString why = carryOut(command); !why.isEmpty())
         print(stderr, QStringLiteral("zorvu-timer: %1\n").arg(why));
     return std::nullopt;
+}
+
+void RemoteControl::takeLocalCall(QLocalSocket& client)
+{
+    if (!client.canReadLine()) {
+        if (client.bytesAvailable() >= kLongestCall)
+            client.abort();
+        return;
+    }
+    const QJsonObject call = QJsonDocument::fromJson(client.readLine(kLongestCall)).object();
+    const QString method = call.value(QLatin1String("method")).toString();
+    const Row* row = byMethod(method);
+    const Answer answer = row ? this->answer(*row, call.value(QLatin1String("value")).toString())
+                              : Answer{QDBusError::UnknownMethod, method};
+    const QJsonObject reply{{answer.error == QDBusError::NoError ? QStringLiteral("reply")
+                                                                 : QStringLiteral("error"),
+                             answer.text}};
+    client.write(QJsonDocument(reply).toJson(QJsonDocument::Compact) + '\n');
+    client.disconnectFromServer();
+}
+
+RemoteControl::Answer RemoteControl::answer(const Row& row, const QString& value)
+{
+    Command command{row.verb, 0, value};
+    if (row.read) {
+        const auto checked = row.read(value);
+        if (!checked)
+            return {QDBusError::InvalidArgs,
+                    QStringLiteral("'%1' is not %2").arg(value, QLatin1String(row.expected))};
+        command.value = *checked;
+    }
+    if (row.verb == Verb::Status)
+        return {QDBusError::NoError, statusLine()};
+    if (const QString why = carryOut(command); !why.isEmpty())
+        return {QDBusError::Failed, why};
+    return {};
 }
 
 QString RemoteControl::carryOut(const commands::Command& command)
@@ -179,31 +333,19 @@ bool RemoteControl::handleMessage(const QDBusMessage& message, const QDBusConnec
     }
     if (!message.interface().isEmpty() && message.interface() != remote::interface)
         return false;
-    const auto& table = commands::table();
-    const auto row = std::ranges::find_if(
-        table, [&](const commands::Row& r) { return message.member() == QLatin1String(r.method); });
-    if (row == table.end() && message.interface().isEmpty())
+    const Row* row = byMethod(message.member());
+    if (!row && message.interface().isEmpty())
         return false; // Introspect and Ping, which Qt answers
-    if (row == table.end())
+    if (!row)
         return refuse(QDBusError::UnknownMethod, message.member());
     const QString signature = row->argument ? QString(QLatin1Char(row->argument)) : QString();
     if (message.signature() != signature)
         return refuse(QDBusError::InvalidSignature,
                       QStringLiteral("%1 takes '%2'").arg(QLatin1String(row->method), signature));
-    commands::Command command{row->verb, 0, args.value(0).toString()};
-    if (row->read) {
-        const auto checked = row->read(command.text);
-        if (!checked)
-            return refuse(QDBusError::InvalidArgs,
-                          QStringLiteral("'%1' is not %2")
-                              .arg(command.text, QLatin1String(row->expected)));
-        command.value = *checked;
-    }
-    if (row->verb == Verb::Status)
-        return reply({statusLine()});
-    if (const QString why = carryOut(command); !why.isEmpty())
-        return refuse(QDBusError::Failed, why);
-    return reply();
+    const Answer answer = this->answer(*row, args.value(0).toString());
+    if (answer.error != QDBusError::NoError)
+        return refuse(answer.error, answer.text);
+    return reply(row->verb == Verb::Status ? QList<QVariant>{answer.text} : QList<QVariant>{});
 }
 
 QVariantMap RemoteControl::properties() const

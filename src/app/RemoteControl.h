@@ -2,10 +2,12 @@
 
 #include "app/Commands.h"
 
+#include <QDBusError>
 #include <QDBusVirtualObject>
 
 #include <optional>
 
+class QLocalSocket;
 class QWidget;
 class RunningMatch;
 class WebServer;
@@ -26,21 +28,32 @@ std::optional<int> handOver(int argc, char* argv[], commands::Command& command);
 } // namespace remote
 
 // The running timer on the session bus: the interface org.zorvu.Timer, made from
-// the command table. Every command goes to the running match; the window is only
-// brought forward.
+// the command table; or, without the bus's name, the same methods on the local
+// socket. Every command goes to the running match; the window is only brought forward.
 class RemoteControl : public QDBusVirtualObject {
     Q_OBJECT
 public:
     RemoteControl(RunningMatch& match, QWidget& window, WebServer* web = nullptr);
 
-    // Takes the bus name and carries the command out. Gives an exit status when
-    // another timer took the name first: the command went to that one instead.
+    // Takes the bus name, or the local socket when the bus cannot give the name, and
+    // carries the command out. Gives an exit status when another timer was there
+    // first: the command went to that one instead.
     std::optional<int> serve(const commands::Command& command);
 
     QString introspect(const QString& path) const override;
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
 
 private:
+    // One call of a method of the table, its value as text: an error and its
+    // message, or the method's answer (Status's JSON).
+    struct Answer {
+        QDBusError::ErrorType error = QDBusError::NoError;
+        QString text;
+    };
+    Answer answer(const commands::Row& row, const QString& value);
+    std::optional<int> serveLocally(const commands::Command& command);
+    std::optional<int> carryOutAtStart(const commands::Command& command);
+    void takeLocalCall(QLocalSocket& client);
     // What went wrong, if anything.
     QString carryOut(const commands::Command& command);
     QString statusLine() const;

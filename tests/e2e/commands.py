@@ -1,12 +1,16 @@
-"""The command line and the session bus: one running timer takes every command.
+"""The command line and the session bus: one running timer takes every command,
+and without the bus's name, over the timer's socket.
 
 Runs the staged program on Qt's offscreen platform, on a session bus of its own.
 Usage: dbus-run-session -- commands.py PROGRAM_FOLDER
 """
 
+import contextlib
 import json
 import os
 import re
+import signal
+import socket
 import subprocess
 import sys
 import time
@@ -76,6 +80,37 @@ try:
     start("--toggle"), start("--toggle")
     harness.wait_for(lambda: timers[0].poll() == 0 or timers[1].poll() == 0)
     harness.wait_for(lambda: isinstance(status(), dict) and not status()["running"])
+
+    # No session bus: the same, over the socket, with one timer for two starts at once.
+    # The timers' bus points nowhere, the commands' is unset. The timer on the bus
+    # above is in another session.
+    env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + os.path.join(folder.tmp, "nowhere")
+    start("--toggle"), start("--toggle")
+    del env["DBUS_SESSION_BUS_ADDRESS"]
+    harness.wait_for(lambda: timers[-1].poll() == 0 or timers[-2].poll() == 0)
+    harness.wait_for(lambda: isinstance(status(), dict) and not status()["running"])
+    assert run() == (0, "", "") and [t.poll() for t in timers[-2:]].count(None) == 1
+    # A call that never ends is cut off.
+    with socket.socket(socket.AF_UNIX) as client, contextlib.suppress(ConnectionResetError):
+        client.settimeout(5)
+        client.connect(os.path.join(folder.tmp, "org.zorvu.Timer"))
+        client.sendall(b"{" * 65536)
+        assert client.recv(1) == b""
+
+    # A bus that refuses the name: a timer starts all the same, says so, and takes
+    # the commands over the socket that a killed timer left.
+    while timers:
+        harness.end(timers.pop(), signal.SIGKILL)
+    conf = os.path.join(os.path.dirname(__file__), "refusing-bus.conf")
+    timers.append(subprocess.Popen(["dbus-daemon", "--nofork", "--print-address", "--config-file",
+                                    conf], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL))
+    env["DBUS_SESSION_BUS_ADDRESS"] = timers[0].stdout.readline().decode().strip()
+    timers.append(subprocess.Popen([program], env=env, stderr=subprocess.PIPE, text=True))
+    harness.wait_for(lambda: isinstance(status(), dict))
+    assert run("--map=blood gulch") == (0, "", "") and status()["map"] == "Blood Gulch"
+    harness.end(timers[1])
+    said = [s for s in timers[1].communicate()[1].splitlines() if s.startswith("zorvu-timer:")]
+    assert len(said) == 1 and "refused the name org.zorvu.Timer" in said[0], said
 finally:
     for timer in timers:
         timer.kill()
