@@ -115,6 +115,13 @@ void DeadlineTimer::postpone(int ms)
         arm();
 }
 
+void DeadlineTimer::moveNextDeadline(qint64 atNs)
+{
+    originNs_ += atNs - nextDeadlineNs();
+    if (active_)
+        arm();
+}
+
 qint64 DeadlineTimer::nextDeadlineNs() const
 {
     return originNs_ + (ticks_ + 1) * qint64(interval_) * kNsPerMs;

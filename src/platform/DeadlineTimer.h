@@ -67,6 +67,8 @@ public:
     bool realign(std::optional<qint64> atNs = {});
     // The next tick, and every one after it, comes ms later.
     void postpone(int ms);
+    // The next tick comes at this moment, and the ones after it on its phase.
+    void moveNextDeadline(qint64 atNs);
 
 signals:
     void timeout();

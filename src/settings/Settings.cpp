@@ -7,10 +7,10 @@
 
 namespace setting {
 
-const std::array<Key, 17>& keys()
+const std::array<Key, 20>& keys()
 {
     using S = Settings;
-    static const std::array<Key, 17> table{{
+    static const std::array<Key, 20> table{{
         {.name = "time", .field = &S::iNotificationTime, .first = 15, .shown = Shown::AsTyped,
          .control = "txtNotificationTime"},
         {.name = "disablescreensaver", .field = &S::bDisableScreenSaver,
@@ -41,6 +41,10 @@ const std::array<Key, 17>& keys()
         {.name = "webport", .field = &S::iWebPort, .first = 8421, .low = 1024},
         {.name = "weblan", .field = &S::bWebLan},
         {.name = "webkey", .field = &S::sWebKey},
+        // File > Team; the join code is kept until the user asks for a new one
+        {.name = "teamport", .field = &S::iTeamPort, .first = 8422, .low = 1024},
+        {.name = "teamcode", .field = &S::sTeamCode},
+        {.name = "teamdrive", .field = &S::bTeamDrive, .first = 1},
     }};
     return table;
 }

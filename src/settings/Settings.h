@@ -14,13 +14,16 @@ struct Settings {
     QString sDefaultSoundFileName;     // a path
     QString sOutputDevice;             // a device id, empty for the system's default
     QString sWebKey;                   // the web view's control key
+    QString sTeamCode;                 // the join code of a team this PC leads
     qint16 iNotificationTime;          // seconds before a respawn for its notice
     qint16 iNotifySniper, iNotifyRocket, iNotifyCamo, iNotifyOvershield; // 1: announce
     qint16 iVolume;                    // per cent
     qint16 iWebPort;                   // the web view's
+    qint16 iTeamPort;                  // the port a team's leader serves on
     bool bDisableScreenSaver, bAlwaysOnTop, bDisableHotkeys, bBoxType /* PAL */,
         bRespawnSound /* the default sound at a respawn */, bGlobalShortcuts,
-        bWebLan /* the web view for the local network, not this PC only */;
+        bWebLan /* the web view for the local network, not this PC only */,
+        bTeamDrive /* a team's followers may drive the clock */;
 
     Settings();
     void read(const QString& iniFile);
@@ -58,7 +61,7 @@ struct Key {
 };
 
 // In the order the Options window writes them.
-const std::array<Key, 17>& keys();
+const std::array<Key, 20>& keys();
 // The row of a field.
 const Key& of(const Field& field);
 

@@ -14,6 +14,7 @@ struct GameModeTimers {
     qint16 iOddballPeriod = 30;
     qint16 iOddballCount = 30;
     bool bOddballPlayed = false;
+    bool operator==(const GameModeTimers&) const = default;
 
     // Both counters back to their periods, the Oddball notice armed again.
     void reset();

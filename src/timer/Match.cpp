@@ -2,6 +2,8 @@
 
 #include "timer/Notification.h"
 
+#include <algorithm>
+
 namespace {
 constexpr qint16 kLargestHour = 32767;
 } // namespace
@@ -222,4 +224,29 @@ Outcome Match::delayTick()
     bDelayCounting = false;
     enabled.delayedStart = false;
     return out;
+}
+
+// ---------------------------------------------------------------- teams
+
+Match::Shared Match::shared() const
+{
+    return {iHours, iMinutes, iSeconds, iCurrentMap, iTimes[iCurrentMap], iBaseTimes[iCurrentMap],
+            special, specialChoice, bClockRunning, bHotkeyStarted, enabled, delayCaption};
+}
+
+void Match::adopt(const Shared& state)
+{
+    iHours = state.hours;
+    iMinutes = state.minutes;
+    iSeconds = state.seconds;
+    iCurrentMap = qint16(std::clamp<int>(state.map, 0, respawn::kMaps - 1));
+    iTimes[iCurrentMap] = state.times;
+    iBaseTimes[iCurrentMap] = state.baseTimes;
+    special = state.special;
+    specialChoice = state.specialChoice;
+    bClockRunning = state.running;
+    bHotkeyStarted = state.hotkeyStarted;
+    enabled = state.enabled;
+    delayCaption = state.delayCaption;
+    bDelayCounting = false;
 }

@@ -61,9 +61,27 @@ public:
     bool bDelayCounting = false; // the delayed start's timer runs
     struct Enabled {
         bool start = true, stop = true, reset = true, delayedStart = true;
+        bool operator==(const Enabled&) const = default;
     } enabled;
     // The count shown on the Delayed Start button; none: its own caption.
     std::optional<qint16> delayCaption;
+
+    // What a team's followers take from the leader's match: everything but the
+    // settings, which each PC keeps its own (lead time, sounds, notify keys).
+    struct Shared {
+        qint16 hours = 0, minutes = 0, seconds = 0, map = 0;
+        respawn::Column times{}, baseTimes{}; // the current map's
+        GameModeTimers special;
+        GameModeTimers::Choice specialChoice = GameModeTimers::None;
+        bool running = false, hotkeyStarted = false;
+        Enabled enabled;
+        std::optional<qint16> delayCaption;
+        bool operator==(const Shared&) const = default;
+    };
+    Shared shared() const;
+    // A follower's match takes the leader's; its own delayed start stops, as the
+    // leader's counts for it.
+    void adopt(const Shared& state);
 
     // --- commands ---
     // The start-up sequence; soundDevice: the system has a sound output.

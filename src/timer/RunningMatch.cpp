@@ -3,6 +3,7 @@
 #include "platform/SoundPlayer.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 #include <utility>
 
@@ -39,68 +40,65 @@ void RunningMatch::checkSoundDevice()
     match_.checkSoundDevice();
 }
 
-void RunningMatch::start()
+void RunningMatch::give(const Request& request)
 {
-    run(match_.start(), soundClock_->nowNs());
+    forward_ ? forward_(request) : perform(request);
 }
 
-void RunningMatch::stop()
+void RunningMatch::perform(const Request& r)
 {
-    run(match_.stop(), soundClock_->nowNs());
+    const qint64 now = soundClock_->nowNs();
+    switch (r.kind) {
+    case Request::Start:
+        return run(match_.start(), now);
+    case Request::Stop:
+        return run(match_.stop(), now);
+    case Request::Reset:
+        return run(match_.reset(), now);
+    case Request::StopAndReset: {
+        Outcome outcome = match_.stop();
+        outcome += match_.reset();
+        return run(outcome, now);
+    }
+    case Request::Toggle:
+        return run(match_.toggle(), now);
+    case Request::Map:
+        return run(match_.chooseMap(r.value), now);
+    case Request::Special:
+        if (r.value < GameModeTimers::None || r.value > GameModeTimers::Neither)
+            return;
+        return run(match_.chooseSpecial(GameModeTimers::Choice(r.value)), now);
+    case Request::DelayedStart:
+        return run(match_.delayedStart(r.value < 0 ? std::nullopt
+                                                   : std::optional(qint16(std::min(r.value, 32767)))),
+                   now);
+    case Request::Sync:
+        if (match_.bClockRunning && tmrGameTimer.realign(r.atNs))
+            return tick(now);
+        return run({}, now);
+    case Request::Nudge:
+        if (match_.bClockRunning && r.value > 0)
+            return tick(now);
+        if (match_.bClockRunning && r.value < 0)
+            tmrGameTimer.postpone(1000);
+        return run({}, now);
+    }
 }
 
-void RunningMatch::reset()
+void RunningMatch::forwardTo(std::function<void(const Request&)> leader)
 {
-    run(match_.reset(), soundClock_->nowNs());
-}
-
-void RunningMatch::stopAndReset()
-{
-    Outcome outcome = match_.stop();
-    outcome += match_.reset();
-    run(outcome, soundClock_->nowNs());
-}
-
-void RunningMatch::toggle()
-{
-    run(match_.toggle(), soundClock_->nowNs());
-}
-
-void RunningMatch::chooseMap(int map)
-{
-    run(match_.chooseMap(map), soundClock_->nowNs());
-}
-
-void RunningMatch::chooseSpecial(GameModeTimers::Choice choice)
-{
-    run(match_.chooseSpecial(choice), soundClock_->nowNs());
-}
-
-void RunningMatch::delayedStart(std::optional<qint16> seconds)
-{
-    run(match_.delayedStart(seconds), soundClock_->nowNs());
-}
-
-void RunningMatch::sync(std::optional<qint64> atNs)
-{
-    if (match_.bClockRunning && tmrGameTimer.realign(atNs))
-        tick(soundClock_->nowNs());
-    else
-        run({}, soundClock_->nowNs());
-}
-
-void RunningMatch::nudge(int step)
-{
-    if (match_.bClockRunning && step > 0)
-        return tick(soundClock_->nowNs());
-    if (match_.bClockRunning && step < 0)
-        tmrGameTimer.postpone(1000);
-    run({}, soundClock_->nowNs());
+    forward_ = std::move(leader);
+    pending_.reset();
 }
 
 void RunningMatch::reloadSettings()
 {
-    run(match_.LoadNewSettings(), soundClock_->nowNs());
+    // A follower's own settings apply; the countdowns stay the leader's.
+    const Match::Shared shared = match_.shared();
+    Outcome outcome = match_.LoadNewSettings();
+    if (forward_)
+        match_.adopt(shared);
+    run(outcome, soundClock_->nowNs());
 }
 
 void RunningMatch::halt()
@@ -144,6 +142,66 @@ void RunningMatch::tick(qint64 atNs)
         foreseen_ = {};
     }
     run(outcome, atNs);
+    if (pending_ && pending_->serial == ticksRun_)
+        follow(pending_->state, pending_->serial, pending_->nextTickNs, Came::Tick);
+    pending_.reset();
+}
+
+// ---------------------------------------------------------------- teams
+
+std::optional<qint64> RunningMatch::nextTickNs() const
+{
+    if (!match_.bClockRunning)
+        return std::nullopt;
+    return tmrGameTimer.nextDeadlineNs();
+}
+
+void RunningMatch::follow(const Match::Shared& state, quint64 serial, qint64 nextTickNs, Came came)
+{
+    constexpr qint64 kSecond = 1000 * kNsPerMs;
+    pending_.reset();
+    const bool ours = came == Came::Tick && match_.bClockRunning && state.running &&
+                      tmrGameTimer.isActive();
+    if (ours && serial == ticksRun_ + 1) {
+        // The leader's tick came before our own: ours runs with it when due within
+        // a few ms, or else now.
+        if (tmrGameTimer.nextDeadlineNs() - soundClock_->nowNs() <= kSlewLimitNs) {
+            pending_ = Pending{state, serial, nextTickNs};
+            return;
+        }
+        tick(soundClock_->nowNs());
+        adopt(state, serial);
+        return alignNextTick(nextTickNs, true);
+    }
+    if (ours && serial + 1 == ticksRun_)
+        // Ours came first, and the next one too: the state has moved on already.
+        return alignNextTick(nextTickNs + kSecond, false);
+    const bool running = match_.bClockRunning && tmrGameTimer.isActive();
+    const bool offStep = came == Came::Tick && !(ours && serial == ticksRun_);
+    adopt(state, serial);
+    alignNextTick(nextTickNs, came == Came::Joined || !running || offStep);
+}
+
+void RunningMatch::adopt(const Match::Shared& state, quint64 serial)
+{
+    match_.adopt(state);
+    ticksRun_ = serial;
+    foreseen_ = {};
+    run({Outcome::Clock | Outcome::ItemTimes | Outcome::Controls}, soundClock_->nowNs());
+}
+
+void RunningMatch::alignNextTick(qint64 targetNs, bool atOnce)
+{
+    if (!match_.bClockRunning)
+        return;
+    const qint64 next = tmrGameTimer.nextDeadlineNs();
+    const qint64 error = targetNs - next;
+    if (atOnce || std::abs(error) > kSlewLimitNs)
+        tmrGameTimer.moveNextDeadline(targetNs);
+    else
+        tmrGameTimer.moveNextDeadline(next + std::clamp(error, -kSlewStepNs, kSlewStepNs));
+    foresee();
+    wake();
 }
 
 // ---------------------------------------------------------------- outcomes and sounds

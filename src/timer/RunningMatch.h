@@ -40,24 +40,28 @@ public:
     // due or checkSoundDevice() is called, whichever comes first.
     void load(std::function<bool()> soundDeviceCheck);
     void checkSoundDevice();
-    void start();
-    void stop();
-    void reset();        // the Reset button
-    void stopAndReset(); // the R key
-    void toggle();       // the S key: start, or stop a clock that S started
-    void chooseMap(int map);
-    void chooseSpecial(GameModeTimers::Choice choice);
+    // On a team's follower, these go to the leader (forwardTo()).
+    void start() { give({Request::Start}); }
+    void stop() { give({Request::Stop}); }
+    void reset() { give({Request::Reset}); }               // the Reset button
+    void stopAndReset() { give({Request::StopAndReset}); } // the R key
+    void toggle() { give({Request::Toggle}); } // the S key: start, or stop a clock that S started
+    void chooseMap(int map) { give({Request::Map, map}); }
+    void chooseSpecial(GameModeTimers::Choice choice) { give({Request::Special, choice}); }
     // A delayed start; none: an entry that cannot be read.
-    void delayedStart(std::optional<qint16> seconds);
+    void delayedStart(std::optional<qint16> seconds)
+    {
+        give({Request::DelayedStart, seconds ? int(*seconds) : -1});
+    }
     // Pressed as the console's clock turns its second: the ticks move to this
     // moment from the nearest tick of their phase, by at most half a second. A
     // tick due within that half second runs now; no tick is lost or doubled, and
     // a second held back or added stays so. atNs: the moment it was pressed, when
     // that was a little earlier (a tap on a phone, on this clock).
-    void sync(std::optional<qint64> atNs = {});
+    void sync(std::optional<qint64> atNs = {}) { give({Request::Sync, 0, atNs}); }
     // +1: one tick at once, the phase kept. -1: the next tick, and every one after
     // it, a second later.
-    void nudge(int step);
+    void nudge(int step) { give({Request::Nudge, step}); }
     // The settings were saved (Options OK): they apply, and every countdown starts
     // afresh while the clock runs on.
     void reloadSettings();
@@ -66,6 +70,42 @@ public:
 
     // -500 to 500 ms; a sound later (+) or earlier (-) than its tick.
     void setCalloutOffset(int ms);
+
+    // --- teams ---
+    // A command as the methods above give it, for a team to carry to its leader.
+    struct Request {
+        enum Kind { Start, Stop, Reset, StopAndReset, Toggle, Map, Special, DelayedStart, Sync,
+                    Nudge };
+        Request(Kind k = Start, int v = 0, std::optional<qint64> at = {})
+            : kind(k), value(v), atNs(at) {}
+        Kind kind;
+        int value; // the map, special choice, delay (negative: none) or nudge step
+        std::optional<qint64> atNs; // a sync's moment
+        bool operator==(const Request&) const = default;
+    };
+    // Carries a command out here, whoever gave it.
+    void perform(const Request& request);
+    // A follower's commands go to its leader; empty: they are carried out here.
+    void forwardTo(std::function<void(const Request&)> leader);
+    bool forwards() const { return bool(forward_); }
+
+    // The ticks run since the program started, and when the next one is due
+    // (none while the clock is stopped).
+    quint64 ticksRun() const { return ticksRun_; }
+    std::optional<qint64> nextTickNs() const;
+
+    // How a leader's state came to a follower.
+    enum class Came { Joined, Tick, Command };
+    // The leader's match after its tick number `serial`, with its next tick due at
+    // nextTickNs on this clock. The follower runs its own ticks (its sounds from its
+    // own settings) and lands them on the leader's phase: a tick the leader ran
+    // first runs now, or with its own when that is due within a few ms; one of
+    // ours that ran first is not run again. A phase a few ms off is moved by at
+    // most kSlewStepNs a tick; farther off, or on joining, it is set at once and
+    // no sound of the ticks missed plays.
+    void follow(const Match::Shared& state, quint64 serial, qint64 nextTickNs, Came came);
+    static constexpr qint64 kSlewStepNs = 1000000;
+    static constexpr qint64 kSlewLimitNs = 5000000;
 
     // --- the timers' event routines ---
     void tmrGameTimer_Timer();
@@ -84,6 +124,9 @@ private:
     void play(const QStringList& files);
     void wake();
     void armSounds();
+    void give(const Request& request);
+    void adopt(const Match::Shared& state, quint64 serial);
+    void alignNextTick(qint64 targetNs, bool atOnce);
 
     Match match_;
     SoundPlayer& sound_;
@@ -105,4 +148,13 @@ private:
         bool played = false;
     } foreseen_;
     quint64 ticksRun_ = 0;
+
+    std::function<void(const Request&)> forward_;
+    // A leader's tick that came a little before our own: taken after it.
+    struct Pending {
+        Match::Shared state;
+        quint64 serial = 0;
+        qint64 nextTickNs = 0;
+    };
+    std::optional<Pending> pending_;
 };

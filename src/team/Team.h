@@ -1,0 +1,90 @@
+#pragma once
+
+#include "platform/DeadlineTimer.h"
+#include "team/Link.h"
+
+#include <QJsonObject>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTcpServer>
+#include <QTimer>
+#include <QWebSocket>
+#include <QWebSocketServer>
+
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+class RunningMatch;
+
+// Team mode: this PC leads the match for followers on the local network, follows
+// a leader, or neither. Over WebSockets (the links' frames); the leader's state
+// goes out after each tick and command, and a follower's commands go to the leader.
+class Team : public QObject {
+    Q_OBJECT
+public:
+    enum class Role { None, Leader, Follower };
+    static constexpr int kRetryMs = 3000; // a lost leader is tried again this often
+
+    Team(RunningMatch& running, TickClocks& clocks, QObject* parent = nullptr);
+    ~Team() override;
+
+    // Leads on the port (0: the saved one); what went wrong, when it cannot.
+    // A follower stops following first.
+    std::optional<QString> lead(quint16 port);
+    // Follows the leader at the address with its join code; a leader stops leading
+    // first, and its followers are told.
+    void follow(const QString& host, quint16 port, const QString& code);
+    void leave();
+
+    Role role() const { return role_; }
+    quint16 port() const { return tcp_.serverPort(); }
+    int followers() const;
+    // The leader's join code, kept in times.ini until a new one is made; the old
+    // one stops working, and the followers that joined with it are dropped.
+    QString code() const;
+    void newCode();
+    static QString makeCode();
+
+    // {"role":"none"}, {"role":"leader","port":P,"code":"C","followers":N}, or
+    // {"role":"follower","leader":"HOST:PORT","connected":B,"offset_ms":X,"rtt_ms":Y,
+    // "in_step":B}
+    QJsonObject status() const;
+    // HOST, HOST:PORT or [IPv6]:PORT; a bare IPv6 address takes the default port.
+    static std::optional<std::pair<QString, quint16>> address(const QString& text);
+
+signals:
+    void changed();
+    // A refusal or a failure to tell the user: a wrong code, a command refused.
+    void notice(const QString& message);
+
+private:
+    struct Follower {
+        QWebSocket* socket;
+        std::unique_ptr<team::LeaderLink> link;
+    };
+    void arrived();
+    void opened();
+    void broadcast();
+    void connectToLeader();
+    void stopLeading(const QString& why);
+    void stopFollowing();
+    void dropLink();
+
+    RunningMatch& running_;
+    TickClocks& clocks_;
+    Role role_ = Role::None;
+    // Leading
+    QTcpServer tcp_;
+    QWebSocketServer sockets_;
+    std::vector<Follower> followers_;
+    QString code_;
+    // Following
+    QString host_, followCode_;
+    quint16 leaderPort_ = 0;
+    QPointer<QWebSocket> leader_;
+    std::unique_ptr<team::FollowerLink> link_;
+    QTimer retry_;
+};

@@ -1,0 +1,204 @@
+// A leader and a follower joined by a scripted network, on one fake time: the
+// follower's clock runs 3.7 s ahead of the leader's, and each frame takes the next
+// of its direction's delays. Where the follower's ticks land, and what it plays.
+
+#include "settings/Ini.h"
+#include "support/FakeClock.h"
+#include "support/FakePlatform.h"
+#include "support/ProgramFolder.h"
+#include "team/Link.h"
+#include "team/OffsetFilter.h"
+#include "timer/RunningMatch.h"
+
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace {
+
+constexpr qint64 kMs = FakeClocks::kMs;
+constexpr qint64 kShift = 3700 * kMs;
+
+// The follower's clocks: the shared fake time, read kShift later.
+struct ShiftedClocks : TickClocks {
+    explicit ShiftedClocks(FakeClocks& base) : base(base) {}
+    struct Clock : TickClock {
+        std::unique_ptr<TickClock> base;
+        qint64 nowNs() const override { return base->nowNs() + kShift; }
+        void wakeAfter(int ms, std::function<void()> wake) override { base->wakeAfter(ms, wake); }
+        void cancel() override { base->cancel(); }
+    };
+    std::unique_ptr<TickClock> make() override
+    {
+        auto clock = std::make_unique<Clock>();
+        clock->base = base.make();
+        return clock;
+    }
+    FakeClocks& base;
+};
+
+// One direction of the network: frames arrive in order, each after the next delay.
+struct Pipe {
+    Pipe(FakeClocks& clocks, const std::vector<int>& delays,
+         std::function<void(const QByteArray&)> deliver)
+        : clocks(clocks), clock(clocks.make()), deliver(std::move(deliver)), delays(delays) {}
+    void send(const QByteArray& frame)
+    {
+        const qint64 at = clocks.now + delays[sent++ % delays.size()] * kMs;
+        queue.push_back({queue.empty() ? at : std::max(at, queue.back().first), frame});
+        arm();
+    }
+    void arm()
+    {
+        if (queue.empty())
+            return;
+        clock->wakeAfter(int((queue.front().first - clocks.now) / kMs), [this] {
+            const QByteArray frame = queue.front().second;
+            queue.pop_front();
+            deliver(frame);
+            arm();
+        });
+    }
+    FakeClocks& clocks;
+    std::unique_ptr<TickClock> clock;
+    std::function<void(const QByteArray&)> deliver;
+    const std::vector<int>& delays;
+    size_t sent = 0;
+    std::deque<std::pair<qint64, QByteArray>> queue;
+};
+
+struct Side : FakeSound {
+    explicit Side(FakeClocks& clocks, TickClocks& own, const char* extra) : clocks(clocks), own(own)
+    {
+        EXPECT_TRUE(dir.writeIni(QByteArray(kShortPeriodsIni).replace("time=3", extra)));
+        running.load([] { return true; });
+    }
+    void play(const QString& file) override
+    {
+        heard << QStringLiteral("%1@%2").arg(QFileInfo(file).completeBaseName()).arg(clocks.now / kMs);
+    }
+    FakeClocks& clocks;
+    TickClocks& own;
+    TempProgramFolder dir;
+    RunningMatch running{dir.files(), own, *this};
+    QStringList heard;
+};
+
+// Steps: @MS time runs to MS; S the leader's S key, s the follower's; J the follower
+// joins (C: with a wrong code); X the link is cut; T frames to the follower are
+// changed on the way, V so that the leader speaks another version; N the leader lets no follower drive the clock;
+// dOUT,../BACK,.. each direction's delays in ms from now on.
+struct Team {
+    explicit Team(const char* leaderIni = "time=3", const char* code = "12345678")
+        : leader(clocks, clocks, leaderIni), follower(clocks, shifted, "time=2"), code(code) {}
+    void join()
+    {
+        toFollower = std::make_unique<Pipe>(clocks, back, [this](const QByteArray& f) {
+            followerEnd->received(tamper ? tamper(f) : f);
+        });
+        toLeader = std::make_unique<Pipe>(clocks, out, [this](const QByteArray& f) { leaderEnd->received(f); });
+        followerEnd = std::make_unique<team::FollowerLink>(
+            follower.running, shifted, code,
+            team::Wire{[this](const QByteArray& f) { toLeader->send(f); },
+                       [this](const QString& why) { closed << "follower: " + why; }});
+        QObject::connect(followerEnd.get(), &team::FollowerLink::refused,
+                         [this](const QString& why) { closed << "refused: " + why; });
+        QObject::connect(followerEnd.get(), &team::FollowerLink::notice,
+                         [this](const QString& why) { closed << "notice: " + why; });
+        follower.running.forwardTo([this](const RunningMatch::Request& r) { followerEnd->send(r); });
+        leaderEnd = std::make_unique<team::LeaderLink>(
+            leader.running, "12345678", "leader",
+            team::Wire{[this](const QByteArray& f) { toFollower->send(f); },
+                       [this](const QString& why) { closed << "leader: " + why; }});
+        QObject::connect(&leader.running, &RunningMatch::changed, [this] {
+            if (leaderEnd)
+                leaderEnd->shown();
+        });
+    }
+    void script(const QString& text)
+    {
+        for (const QString& s : text.split(' ', Qt::SkipEmptyParts)) {
+            const auto delays = [](const QString& list) {
+                std::vector<int> ms;
+                for (const QString& d : list.split(','))
+                    ms.push_back(d.toInt());
+                return ms;
+            };
+            if (s[0] == '@')
+                clocks.runTo(s.mid(1).toInt());
+            else if (s == "S")
+                leader.running.toggle();
+            else if (s == "s")
+                follower.running.toggle();
+            else if (s == "J")
+                join();
+            else if (s == "C")
+                code = "87654321";
+            else if (s == "N")
+                WriteIni("settings", "teamdrive", "0", leader.dir.iniPath()),
+                    leader.running.reloadSettings();
+            else if (s == "T" || s == "V")
+                tamper = [s](QByteArray f) {
+                    return s == "T" ? f.replace("[0,0,", "[0,1,") : f.replace("\"v\":1", "\"v\":2");
+                };
+            else if (s == "X")
+                follower.running.forwardTo({}), followerEnd.reset(), leaderEnd.reset(),
+                    toFollower.reset(), toLeader.reset();
+            else if (s[0] == 'd')
+                out = delays(s.mid(1).section('/', 0, 0)), back = delays(s.section('/', 1));
+        }
+    }
+    FakeClocks clocks;
+    ShiftedClocks shifted{clocks};
+    Side leader, follower;
+    QString code;
+    std::vector<int> out{10}, back{10}; // the delays to the leader and back
+    std::unique_ptr<Pipe> toFollower, toLeader;
+    std::unique_ptr<team::FollowerLink> followerEnd;
+    std::unique_ptr<team::LeaderLink> leaderEnd;
+    std::function<QByteArray(QByteArray)> tamper; // what frames to the follower go through
+    QStringList closed;
+};
+
+// Map 0 (short periods, the follower's lead time 2 s) sounds from a start at 0 at
+// 1 o, 3 r, 4 o, 5 o, 6 r, 7 s on the leader and 2 r, 3 o, 4 o, 5 r, 6 s on the follower.
+TEST(TeamTest, FollowerTicksLandOnTheLeadersPhase)
+{
+    const struct { const char* steps; const char* leader; const char* follower; const char* closed; } rows[] = {
+        // A mid-match join: nothing missed is played; the shortest round trip wins.
+        {"S @2500 J d5,5,20,3,20/5,5,5,20,5,3,20 @7100",
+         "o@1000 r@3000 o@4000 o@5000 r@6000 s@7000", "ro@4000 ro@6000", ""},
+        // The follower's S starts both, at the moment it reaches the leader.
+        {"J @300 s @4400", "o@1310 r@3310 o@4310", "o@2310 ro@4310", ""},
+        // A better sample 3 ms off: the phase moves a ms a tick.
+        {"J @300 S @2000 d2/8 @8400", "o@1300 r@3300 o@4300 o@5300 r@6300 s@7300 o@8300",
+         "o@2300 ro@4301 ro@6303 so@8303", ""},
+        // The follower 4 ms late and the leader's tick 2 ms after its own: ours runs
+        // then, with its state; 12 ms late, at once.
+        {"d1/9 J @300 S @2000 d1/2 @4400", "o@1300 r@3300 o@4300", "o@2304 ro@4303", ""},
+        {"d1/25 J @300 S @2000 d1/1 @4400", "o@1300 r@3300 o@4300", "o@2301 ro@4300", ""},
+        // The link cut: the follower counts on, and joins again without a sound twice.
+        {"J S @2500 X @4500 J @7100", "o@1000 r@3000 o@4000 o@5000 r@6000 s@7000",
+         "o@2000 ro@4000 ro@6000", ""},
+        // Followers may not drive the clock: nothing starts.
+        {"N J @300 s @2000", "", "", "notice: The leader does not let followers drive the clock."},
+        // A wrong code, a frame changed on its way: the link closes, nothing is taken.
+        {"C J S @2500", "o@1000", "", "leader: Wrong join code. | follower: refused | "
+                                      "refused: Wrong join code."},
+        {"J S @1500 T @4500", "o@1000 r@3000 o@4000", "o@2000 ro@4000",
+         "follower: a frame not signed, or out of order"},
+        {"V J @300", "", "", "follower: version | refused: The leader speaks team protocol 2 "
+                             "and this PC 1: run the same version of Zorvu Timer on both PCs."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.steps);
+        Team team;
+        team.script(QString::fromLatin1(row.steps));
+        EXPECT_EQ(team.leader.heard.join(' '), row.leader);
+        EXPECT_EQ(team.follower.heard.join(' '), row.follower);
+        EXPECT_EQ(team.closed.join(" | "), row.closed);
+    }
+}
+
+} // namespace
