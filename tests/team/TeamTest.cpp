@@ -178,9 +178,12 @@ TEST(TeamTest, FollowerTicksLandOnTheLeadersPhase)
         // then, with its state; 12 ms late, at once.
         {"d1/9 J @300 S @2000 d1/2 @4400", "o@1300 r@3300 o@4300", "o@2304 ro@4303", ""},
         {"d1/25 J @300 S @2000 d1/1 @4400", "o@1300 r@3300 o@4300", "o@2301 ro@4300", ""},
-        // The link cut: the follower counts on, and joins again without a sound twice.
-        {"J S @2500 X @4500 J @7100", "o@1000 r@3000 o@4000 o@5000 r@6000 s@7000",
-         "o@2000 ro@4000 ro@6000", ""},
+        // A state that comes after our next tick has nothing to add.
+        {"J S @2000 d10/1200 @4500", "o@1000 r@3000 o@4000", "o@2000 ro@4000", ""},
+        // The link cut: the follower counts on, and joins again without a sound twice,
+        // on the phase it finds at once.
+        {"J S @2500 X d2/8 @4500 J @7100", "o@1000 r@3000 o@4000 o@5000 r@6000 s@7000",
+         "o@2000 ro@4000 ro@6003", ""},
         // Followers may not drive the clock: nothing starts.
         {"N J @300 s @2000", "", "", "notice: The leader does not let followers drive the clock."},
         // A wrong code, a frame changed on its way: the link closes, nothing is taken.
