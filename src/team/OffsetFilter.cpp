@@ -6,15 +6,15 @@ namespace team {
 
 void OffsetFilter::add(qint64 t0, qint64 t1, qint64 t3)
 {
-    const qint64 rtt = t3 - t0;
-    if (rtt < 0) // not from this clock
+    if (t3 < t0) // not from this clock
         return;
-    const Sample sample{t1 - (t0 + rtt / 2), rtt};
+    const Ways ways{t1 - t0, t3 - t1};
     if (!open_) {
-        bursts_.push_back(sample);
+        bursts_.push_back(ways);
         open_ = true;
-    } else if (rtt < bursts_.back().rttNs) {
-        bursts_.back() = sample;
+    } else {
+        bursts_.back().there = std::min(bursts_.back().there, ways.there);
+        bursts_.back().back = std::min(bursts_.back().back, ways.back);
     }
     while (bursts_.size() > kBursts)
         bursts_.pop_front();
@@ -29,7 +29,9 @@ std::optional<OffsetFilter::Sample> OffsetFilter::estimate() const
 {
     if (bursts_.empty())
         return std::nullopt;
-    return *std::ranges::min_element(bursts_, {}, &Sample::rttNs);
+    const qint64 there = std::ranges::min_element(bursts_, {}, &Ways::there)->there;
+    const qint64 back = std::ranges::min_element(bursts_, {}, &Ways::back)->back;
+    return Sample{(there - back) / 2, there + back};
 }
 
 } // namespace team

@@ -166,8 +166,8 @@ struct Team {
 TEST(TeamTest, FollowerTicksLandOnTheLeadersPhase)
 {
     const struct { const char* steps; const char* leader; const char* follower; const char* closed; } rows[] = {
-        // A mid-match join: nothing missed is played; the shortest round trip wins.
-        {"S @2500 J d5,5,20,3,20/5,5,5,20,5,3,20 @7100",
+        // A mid-match join: nothing missed is played; each way's quickest counts.
+        {"S @2500 J d5,4,20,20,20,20,20,20,20/5,5,5,4,6,6,6,6,6,6,6 @7100",
          "o@1000 r@3000 o@4000 o@5000 r@6000 s@7000", "ro@4000 ro@6000", ""},
         // The follower's S starts both, at the moment it reaches the leader.
         {"J @300 s @4400", "o@1310 r@3310 o@4310", "o@2310 ro@4310", ""},
