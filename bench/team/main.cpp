@@ -214,7 +214,8 @@ int main(int argc, char* argv[])
                        {"side", "(internal) leader or follower", "SIDE"}});
     parser.process(app);
     if (parser.isSet("side"))
-        return side(parser.value("side") == "leader", parser.value("side") == "leader" ? 0 : 3700 * kMs);
+        return side(parser.value("side") == "leader",
+                    parser.value("side") == "leader" ? 0 : 3700 * kMs);
     const int count = parser.value("ticks").toInt();
 
     Relay relay;
@@ -225,7 +226,8 @@ int main(int argc, char* argv[])
     for (QProcess* p : {&leader, &follower})
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     leader.start(app.applicationFilePath(), {"--side=leader"});
-    QTimer::singleShot(1500, [&] { follower.start(app.applicationFilePath(), {"--side=follower"}); });
+    QTimer::singleShot(1500,
+                       [&] { follower.start(app.applicationFilePath(), {"--side=follower"}); });
 
     // Differences by tick, from the follower's first to the last in ticks.
     auto differences = [&](qint64 from) {

@@ -1,9 +1,11 @@
 #include "app/Commands.h"
 
+#include "team/Team.h"
 #include "timer/RunningMatch.h"
 #include "timer/TimeFormat.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -37,11 +39,12 @@ struct Modifier {
     const char* option;
     const char* valueName; // null: a flag, written as its name
     const char* help;
-    Verb verb;
+    std::array<Verb, 2> verbs; // the commands it goes with
 };
 constexpr Modifier kModifiers[] = {
-    {"port", "PORT", "with --web: the port, 1-65535", Verb::Web},
-    {"lan", nullptr, "with --web: for the local network, not this PC only", Verb::Web},
+    {"port", "PORT", "with --web or --lead: the port, 1-65535", {Verb::Web, Verb::Lead}},
+    {"lan", nullptr, "with --web: for the local network, not this PC only", {Verb::Web, Verb::Web}},
+    {"code", "CODE", "with --follow: the leader's join code", {Verb::Follow, Verb::Follow}},
 };
 
 QString usage()
@@ -87,7 +90,7 @@ Parsed bad(const QString& message)
 } // namespace
 
 using R = RunningMatch;
-constexpr std::array<Row, 13> kRows{{
+constexpr std::array<Row, 16> kRows{{
     {Verb::Show, nullptr, "Activate", 's', nullptr, nullptr, nullptr, nullptr, {}, nullptr},
     {Verb::Start, "start", "Start", 0, nullptr, nullptr, nullptr,
      "start the game clock (the Start button)", {}, [](R& m, int) { m.start(); }},
@@ -125,6 +128,12 @@ constexpr std::array<Row, 13> kRows{{
      "serve the web view (with --port=PORT, and --lan for the local network)", {}, nullptr},
     {Verb::WebOff, "web-off", "StopWeb", 0, nullptr, nullptr, nullptr, "stop the web view", {},
      nullptr},
+    {Verb::Lead, "lead", "Lead", 's', webChoice, nullptr, "a port from 1 to 65535",
+     "lead a team: followers share this clock (with --port=PORT)", {}, nullptr},
+    {Verb::Follow, "follow", "Follow", 's', followChoice, "HOST[:PORT]",
+     "HOST[:PORT] ([addr]:port for IPv6) with --code=CODE of 6 digits or more",
+     "follow the team leader at HOST (with --code=CODE)", {}, nullptr},
+    {Verb::Leave, "leave", "Leave", 0, nullptr, nullptr, nullptr, "leave the team", {}, nullptr},
 }};
 
 // row() finds a verb's row by its place.
@@ -132,7 +141,7 @@ static_assert(std::ranges::all_of(kRows, [](const Row& r) {
     return kRows[size_t(r.verb)].verb == r.verb;
 }));
 
-const std::array<Row, 13>& table()
+const std::array<Row, 16>& table()
 {
     return kRows;
 }
@@ -221,17 +230,21 @@ Parsed parse(const QStringList& args)
         const QString name = QString::fromLatin1(m.option);
         if (!parser.isSet(name))
             continue;
-        if (!given || given->verb != m.verb)
-            return bad(QStringLiteral("--%1 goes with --%2")
-                           .arg(name, QLatin1String(row(m.verb).option)));
+        if (!given || std::ranges::find(m.verbs, given->verb) == m.verbs.end()) {
+            QString with = QLatin1String("--") + QLatin1String(row(m.verbs[0]).option);
+            if (m.verbs[1] != m.verbs[0])
+                with += QLatin1String(" or --") + QLatin1String(row(m.verbs[1]).option);
+            return bad(QStringLiteral("--%1 goes with %2").arg(name, with));
+        }
         shaped << (m.valueName ? parser.value(name) : name);
     }
     if (!given)
         return {};
     Command command{given->verb, 0, {}};
     if (given->read) {
-        command.text = given->valueName ? parser.value(QString::fromLatin1(given->option))
-                                        : shaped.join(QLatin1Char(' '));
+        if (given->valueName)
+            shaped.prepend(parser.value(QString::fromLatin1(given->option)));
+        command.text = shaped.join(QLatin1Char(' '));
         const auto checked = given->read(command.text);
         if (!checked)
             return bad(QStringLiteral("--%1: '%2' is not %3")
@@ -279,6 +292,15 @@ std::optional<int> webChoice(const QString& text)
         port = *given;
     }
     return port;
+}
+
+std::optional<int> followChoice(const QString& text)
+{
+    const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{6,32}$"));
+    if (words.size() != 2 || !Team::address(words[0]) || !digits.match(words[1]).hasMatch())
+        return std::nullopt;
+    return 0;
 }
 
 std::optional<int> nudgeStep(const QString& text)

@@ -20,7 +20,8 @@ class RunningMatch;
 namespace commands {
 
 enum class Verb {
-    Show, Start, Stop, Reset, Toggle, DelayedStart, Map, Special, Sync, Nudge, Status, Web, WebOff
+    Show, Start, Stop, Reset, Toggle, DelayedStart, Map, Special, Sync, Nudge, Status, Web, WebOff,
+    Lead, Follow, Leave
 };
 
 struct Command {
@@ -55,7 +56,7 @@ struct Row {
     void (*run)(RunningMatch& match, int value); // null: the front that takes it answers
 };
 
-const std::array<Row, 13>& table();
+const std::array<Row, 16>& table();
 const Row& row(Verb verb);
 
 // Carries a command out on the running match (not Show or Status).
@@ -82,6 +83,8 @@ std::optional<int> delaySeconds(const QString& text);  // 1..32767
 std::optional<int> nudgeStep(const QString& text);     // +1 or -1
 // "[PORT] [lan]": the port, 0 for the saved one; "lan" for the local network.
 std::optional<int> webChoice(const QString& text);
+// "HOST[:PORT] CODE", an IPv6 address as [addr]:port, the code of 6 digits or more.
+std::optional<int> followChoice(const QString& text);
 
 // What --status prints and the bus's Status() answers.
 QJsonObject status(const Match& match);

@@ -2,6 +2,7 @@
 
 #include "app/WebServer.h"
 #include "platform/ProgramInfo.h"
+#include "team/Team.h"
 #include "timer/RunningMatch.h"
 
 #include <QCoreApplication>
@@ -153,8 +154,8 @@ std::optional<int> remote::handOver(int argc, char* argv[], commands::Command& c
     return std::nullopt;
 }
 
-RemoteControl::RemoteControl(RunningMatch& match, QWidget& window, WebServer* web)
-    : match_(match), window_(window), web_(web), lastClock_(commands::clockText(match.match())),
+RemoteControl::RemoteControl(RunningMatch& match, QWidget& window, WebServer* web, Team* team)
+    : match_(match), window_(window), web_(web), team_(team), lastClock_(commands::clockText(match.match())),
       lastRunning_(match.match().bClockRunning)
 {
     connect(&match_, &RunningMatch::changed, this, &RemoteControl::clockShown);
@@ -266,6 +267,14 @@ QString RemoteControl::carryOut(const commands::Command& command)
     }
     if (command.verb == Verb::WebOff && web_)
         web_->stop();
+    if (command.verb == Verb::Lead && team_)
+        return team_->lead(quint16(command.value)).value_or(QString());
+    if (command.verb == Verb::Follow && team_) {
+        const auto leader = Team::address(command.text.section(QLatin1Char(' '), 0, 0));
+        team_->follow(leader->first, leader->second, command.text.section(QLatin1Char(' '), 1));
+    }
+    if (command.verb == Verb::Leave && team_)
+        team_->leave();
     if (command.verb != Verb::Show) {
         commands::run(match_, command);
         return {};
@@ -284,6 +293,9 @@ QString RemoteControl::statusLine() const
 {
     QJsonObject json = commands::status(match_.match());
     json.insert(QStringLiteral("web"), web_ ? web_->status() : WebServer::offStatus());
+    json.insert(QStringLiteral("team"),
+                team_ ? team_->status()
+                      : QJsonObject{{QStringLiteral("role"), QStringLiteral("none")}});
     return QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact));
 }
 

@@ -10,6 +10,7 @@
 class QLocalSocket;
 class QWidget;
 class RunningMatch;
+class Team;
 class WebServer;
 
 namespace remote {
@@ -33,7 +34,8 @@ std::optional<int> handOver(int argc, char* argv[], commands::Command& command);
 class RemoteControl : public QDBusVirtualObject {
     Q_OBJECT
 public:
-    RemoteControl(RunningMatch& match, QWidget& window, WebServer* web = nullptr);
+    RemoteControl(RunningMatch& match, QWidget& window, WebServer* web = nullptr,
+                  Team* team = nullptr);
 
     // Takes the bus name, or the local socket when the bus cannot give the name, and
     // carries the command out. Gives an exit status when another timer was there
@@ -65,6 +67,7 @@ private:
     RunningMatch& match_;
     QWidget& window_;
     WebServer* web_;
+    Team* team_;
     QString lastClock_;
     bool lastRunning_ = false;
 };

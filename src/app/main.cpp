@@ -12,10 +12,13 @@
 #include "platform/SystemGlobalShortcuts.h"
 #include "platform/SystemLauncher.h"
 #include "platform/SystemRegistry.h"
+#include "team/Team.h"
 #include "timer/RunningMatch.h"
 
 #include <QApplication>
 #include <QTimer>
+
+#include <cstdio>
 
 namespace {
 // KWin and Mutter keep an X11 window above the others when it asks them to, and
@@ -60,8 +63,13 @@ int main(int argc, char* argv[])
     RunningMatch running(program::locate(program::folder()), clocks, sound);
     commands::takeShortcuts(shortcuts, running);
     WebServer web(running);
+    Team team(running, clocks);
+    // Until the Team window shows them: a refusal, a lost leader.
+    QObject::connect(&team, &Team::notice, [](const QString& message) {
+        std::fprintf(stderr, "zorvu-timer: %s\n", qPrintable(message));
+    });
     MainWindow window(platform, running, &web);
-    RemoteControl remote(running, window, &web);
+    RemoteControl remote(running, window, &web, &team);
     if (const auto exitStatus = remote.serve(command))
         return *exitStatus;
     window.show();

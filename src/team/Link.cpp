@@ -32,8 +32,10 @@ bool same(const QByteArray& a, const QByteArray& b)
 LeaderLink::LeaderLink(RunningMatch& running, const QString& code, const QString& name, Wire wire)
     : running_(running), code_(code), wire_(std::move(wire)), nonce_(protocol::nonce())
 {
-    wire_.send(protocol::plain(
-        {{"type", "hello"}, {"v", kVersion}, {"nonce", QString::fromLatin1(nonce_)}, {"name", name}}));
+    wire_.send(protocol::plain({{"type", "hello"},
+                                {"v", kVersion},
+                                {"nonce", QString::fromLatin1(nonce_)},
+                                {"name", name}}));
 }
 
 void LeaderLink::received(const QByteArray& frame)
@@ -72,8 +74,9 @@ void LeaderLink::received(const QByteArray& frame)
     if (type != "command" || !request)
         return shut(QStringLiteral("an unknown message"));
     if (!running_.match().settings.bTeamDrive)
-        return send({{"type", "notice"},
-                     {"message", QObject::tr("The leader does not let followers drive the clock.")}});
+        return send(
+            {{"type", "notice"},
+             {"message", QObject::tr("The leader does not let followers drive the clock.")}});
     if (request->atNs)
         request->atNs = std::clamp(*request->atNs, now - kOldestSyncNs, now);
     running_.perform(*request);
@@ -138,18 +141,19 @@ void FollowerLink::received(const QByteArray& frame)
     if (!message) {
         const auto plain = joined_ ? std::nullopt : protocol::readPlain(frame);
         const QString type = plain ? (*plain)["type"].toString() : QString();
+        // Told first: the owner stops trying before the link closes.
         if (type == "refused") {
-            shut(QStringLiteral("refused"));
-            return emit refused((*plain)["message"].toString().left(200));
+            emit refused((*plain)["message"].toString().left(200));
+            return shut(QStringLiteral("refused"));
         }
         if (type != "hello" || !inKey_.isEmpty())
             return shut(QStringLiteral("a frame not signed, or out of order"));
         if ((*plain)["v"].toInt() != kVersion) {
-            shut(QStringLiteral("version"));
-            return emit refused(tr("The leader speaks team protocol %1 and this PC %2: run the "
-                                   "same version of Zorvu Timer on both PCs.")
-                                    .arg((*plain)["v"].toInt())
-                                    .arg(kVersion));
+            emit refused(tr("The leader speaks team protocol %1 and this PC %2: run the "
+                            "same version of Zorvu Timer on both PCs.")
+                             .arg((*plain)["v"].toInt())
+                             .arg(kVersion));
+            return shut(QStringLiteral("version"));
         }
         leaderName_ = (*plain)["name"].toString().left(64);
         const protocol::Keys keys =

@@ -144,9 +144,10 @@ std::optional<Match::Shared> sharedFrom(const QJsonValue& value)
         !read(json["times"], s.times, -32768, 32767) ||
         !read(json["base"], s.baseTimes, -32768, 32767) || special.size() != 5 ||
         !read(QJsonArray{special[0], special[1], special[2], special[3]}, counts, -32768, 32767) ||
-        !special[4].isBool() || !choice || !json["running"].isBool() ||
-        !json["hotkey"].isBool() || enabled.size() != 4 ||
-        !std::all_of(enabled.begin(), enabled.end(), [](const QJsonValue& v) { return v.isBool(); }) ||
+        !special[4].isBool() || !choice || !json["running"].isBool() || !json["hotkey"].isBool() ||
+        enabled.size() != 4 ||
+        !std::all_of(enabled.begin(), enabled.end(),
+                     [](const QJsonValue& v) { return v.isBool(); }) ||
         (!delay && !json["delay"].isNull()))
         return std::nullopt;
     s.hours = clock[0];

@@ -67,7 +67,8 @@ std::optional<QString> Team::lead(quint16 port)
 
 int Team::followers() const
 {
-    return int(std::ranges::count_if(followers_, [](const Follower& f) { return f.link->joined(); }));
+    return int(
+        std::ranges::count_if(followers_, [](const Follower& f) { return f.link->joined(); }));
 }
 
 QString Team::code() const
@@ -114,21 +115,23 @@ void Team::opened()
         socket->setParent(this);
         socket->setMaxAllowedIncomingMessageSize(team::protocol::kMessageLimit);
         socket->setMaxAllowedIncomingFrameSize(team::protocol::kMessageLimit);
-        team::Wire wire{[socket](const QByteArray& frame) { socket->sendTextMessage(frameText(frame)); },
-                        [this, socket](const QString& why) {
-                            qWarning("team: a follower's link closed: %s", qPrintable(why));
-                            socket->close(QWebSocketProtocol::CloseCodePolicyViolated, why.left(100));
-                        }};
+        team::Wire wire{
+            [socket](const QByteArray& frame) { socket->sendTextMessage(frameText(frame)); },
+            [this, socket](const QString& why) {
+                qWarning("team: a follower's link closed: %s", qPrintable(why));
+                socket->close(QWebSocketProtocol::CloseCodePolicyViolated, why.left(100));
+            }};
         followers_.push_back({socket, std::make_unique<team::LeaderLink>(
                                           running_, code(), QHostInfo::localHostName(), wire)});
-        connect(socket, &QWebSocket::textMessageReceived, this, [this, socket](const QString& text) {
-            const auto f = std::ranges::find(followers_, socket, &Follower::socket);
-            const bool was = f != followers_.end() && f->link->joined();
-            if (f != followers_.end())
-                f->link->received(text.toUtf8());
-            if (!was && f != followers_.end() && f->link->joined())
-                emit changed();
-        });
+        connect(socket, &QWebSocket::textMessageReceived, this,
+                [this, socket](const QString& text) {
+                    const auto f = std::ranges::find(followers_, socket, &Follower::socket);
+                    const bool was = f != followers_.end() && f->link->joined();
+                    if (f != followers_.end())
+                        f->link->received(text.toUtf8());
+                    if (!was && f != followers_.end() && f->link->joined())
+                        emit changed();
+                });
         connect(socket, &QWebSocket::binaryMessageReceived, socket,
                 [socket] { socket->close(QWebSocketProtocol::CloseCodeDatatypeNotSupported); });
         connect(socket, &QWebSocket::disconnected, this, [this, socket] {
@@ -184,11 +187,12 @@ void Team::connectToLeader()
     auto* socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
     leader_ = socket;
     socket->setMaxAllowedIncomingMessageSize(team::protocol::kMessageLimit);
-    team::Wire wire{[socket](const QByteArray& frame) { socket->sendTextMessage(frameText(frame)); },
-                    [socket](const QString& why) {
-                        qWarning("team: the leader's link closed: %s", qPrintable(why));
-                        socket->close(QWebSocketProtocol::CloseCodePolicyViolated, why.left(100));
-                    }};
+    team::Wire wire{
+        [socket](const QByteArray& frame) { socket->sendTextMessage(frameText(frame)); },
+        [socket](const QString& why) {
+            qWarning("team: the leader's link closed: %s", qPrintable(why));
+            socket->close(QWebSocketProtocol::CloseCodePolicyViolated, why.left(100));
+        }};
     link_ = std::make_unique<team::FollowerLink>(running_, clocks_, followCode_, wire);
     connect(link_.get(), &team::FollowerLink::changed, this, &Team::changed);
     connect(link_.get(), &team::FollowerLink::notice, this, &Team::notice);
@@ -270,7 +274,8 @@ QJsonObject Team::status() const
         return {{"role", "follower"},
                 {"leader", QStringLiteral("%1:%2").arg(host).arg(leaderPort_)},
                 {"connected", connected},
-                {"offset_ms", estimate && connected ? QJsonValue(ms(estimate->offsetNs)) : QJsonValue()},
+                {"offset_ms",
+                 estimate && connected ? QJsonValue(ms(estimate->offsetNs)) : QJsonValue()},
                 {"rtt_ms", estimate && connected ? QJsonValue(ms(estimate->rttNs)) : QJsonValue()},
                 {"in_step", connected && link_->inStep()}};
     }

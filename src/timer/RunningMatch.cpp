@@ -69,8 +69,9 @@ void RunningMatch::perform(const Request& r)
             return;
         return run(match_.chooseSpecial(GameModeTimers::Choice(r.value)), now);
     case Request::DelayedStart:
-        return run(match_.delayedStart(r.value < 0 ? std::nullopt
-                                                   : std::optional(qint16(std::min(r.value, 32767)))),
+        return run(match_.delayedStart(r.value < 0
+                                           ? std::nullopt
+                                           : std::optional(qint16(std::min(r.value, 32767)))),
                    now);
     case Request::Sync:
         if (match_.bClockRunning && tmrGameTimer.realign(r.atNs))

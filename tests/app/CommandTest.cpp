@@ -50,3 +50,29 @@ TEST(CommandTest, BadLines)
         EXPECT_FALSE(parsed.output.contains('\n'));
     }
 }
+
+// The team's lines carry their address and code as one text; none: refused.
+TEST(CommandTest, TeamLines)
+{
+    const std::pair<QStringList, const char*> rows[] = {
+        {{"--lead"}, ""}, {{"--lead", "--port=9000"}, "9000"},
+        {{"--follow=pc.local", "--code=123456"}, "pc.local 123456"},
+        {{"--follow=10.0.0.2:9000", "--code=12345678"}, "10.0.0.2:9000 12345678"},
+        {{"--follow=[fe80::1]:9000", "--code=123456"}, "[fe80::1]:9000 123456"},
+        {{"--follow=::1", "--code=123456"}, "::1 123456"},
+        {{"--follow=[::1]9000", "--code=123456"}, nullptr},
+        {{"--follow=[pc]:1", "--code=123456"}, nullptr},
+        {{"--follow=pc:70000", "--code=123456"}, nullptr},
+        {{"--follow=a:1:2", "--code=123456"}, nullptr},
+        {{"--follow=pc/x", "--code=123456"}, nullptr}, {{"--follow=pc", "--code=12345"}, nullptr},
+        {{"--follow=pc"}, nullptr}, {{"--lead", "--code=123456"}, nullptr},
+        {{"--lead", "--lan"}, nullptr},
+    };
+    for (const auto& [args, text] : rows) {
+        const commands::Parsed parsed = commands::parse(QStringList{"zorvu-timer"} + args);
+        EXPECT_EQ(parsed.exitStatus, text ? -1 : 2) << args.join(' ').toStdString();
+        if (text) {
+            EXPECT_EQ(parsed.command.text, text);
+        }
+    }
+}

@@ -76,7 +76,9 @@ struct Side : FakeSound {
     }
     void play(const QString& file) override
     {
-        heard << QStringLiteral("%1@%2").arg(QFileInfo(file).completeBaseName()).arg(clocks.now / kMs);
+        heard << QStringLiteral("%1@%2")
+                     .arg(QFileInfo(file).completeBaseName())
+                     .arg(clocks.now / kMs);
     }
     FakeClocks& clocks;
     TickClocks& own;
@@ -87,8 +89,8 @@ struct Side : FakeSound {
 
 // Steps: @MS time runs to MS; S the leader's S key, s the follower's; J the follower
 // joins (C: with a wrong code); X the link is cut; T frames to the follower are
-// changed on the way, V so that the leader speaks another version; N the leader lets no follower drive the clock;
-// dOUT,../BACK,.. each direction's delays in ms from now on.
+// changed on the way, V so that the leader speaks another version; N the leader
+// lets no follower drive the clock; dOUT,../BACK,.. each direction's delays in ms.
 struct Team {
     explicit Team(const char* leaderIni = "time=3", const char* code = "12345678")
         : leader(clocks, clocks, leaderIni), follower(clocks, shifted, "time=2"), code(code) {}
@@ -97,7 +99,8 @@ struct Team {
         toFollower = std::make_unique<Pipe>(clocks, back, [this](const QByteArray& f) {
             followerEnd->received(tamper ? tamper(f) : f);
         });
-        toLeader = std::make_unique<Pipe>(clocks, out, [this](const QByteArray& f) { leaderEnd->received(f); });
+        toLeader = std::make_unique<Pipe>(clocks, out,
+                                          [this](const QByteArray& f) { leaderEnd->received(f); });
         followerEnd = std::make_unique<team::FollowerLink>(
             follower.running, shifted, code,
             team::Wire{[this](const QByteArray& f) { toLeader->send(f); },
@@ -106,7 +109,8 @@ struct Team {
                          [this](const QString& why) { closed << "refused: " + why; });
         QObject::connect(followerEnd.get(), &team::FollowerLink::notice,
                          [this](const QString& why) { closed << "notice: " + why; });
-        follower.running.forwardTo([this](const RunningMatch::Request& r) { followerEnd->send(r); });
+        follower.running.forwardTo(
+            [this](const RunningMatch::Request& r) { followerEnd->send(r); });
         leaderEnd = std::make_unique<team::LeaderLink>(
             leader.running, "12345678", "leader",
             team::Wire{[this](const QByteArray& f) { toFollower->send(f); },
@@ -165,7 +169,12 @@ struct Team {
 // 1 o, 3 r, 4 o, 5 o, 6 r, 7 s on the leader and 2 r, 3 o, 4 o, 5 r, 6 s on the follower.
 TEST(TeamTest, FollowerTicksLandOnTheLeadersPhase)
 {
-    const struct { const char* steps; const char* leader; const char* follower; const char* closed; } rows[] = {
+    const struct {
+        const char* steps;
+        const char* leader;
+        const char* follower;
+        const char* closed;
+    } rows[] = {
         // A mid-match join: nothing missed is played; each way's quickest counts.
         {"S @2500 J d5,4,20,20,20,20,20,20,20/5,5,5,4,6,6,6,6,6,6,6 @7100",
          "o@1000 r@3000 o@4000 o@5000 r@6000 s@7000", "ro@4000 ro@6000", ""},
@@ -187,12 +196,14 @@ TEST(TeamTest, FollowerTicksLandOnTheLeadersPhase)
         // Followers may not drive the clock: nothing starts.
         {"N J @300 s @2000", "", "", "notice: The leader does not let followers drive the clock."},
         // A wrong code, a frame changed on its way: the link closes, nothing is taken.
-        {"C J S @2500", "o@1000", "", "leader: Wrong join code. | follower: refused | "
-                                      "refused: Wrong join code."},
+        {"C J S @2500", "o@1000", "",
+         "leader: Wrong join code. | refused: Wrong join code. | "
+         "follower: refused"},
         {"J S @1500 T @4500", "o@1000 r@3000 o@4000", "o@2000 ro@4000",
          "follower: a frame not signed, or out of order"},
-        {"V J @300", "", "", "follower: version | refused: The leader speaks team protocol 2 "
-                             "and this PC 1: run the same version of Zorvu Timer on both PCs."},
+        {"V J @300", "", "",
+         "refused: The leader speaks team protocol 2 and this PC 1: run the "
+         "same version of Zorvu Timer on both PCs. | follower: version"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.steps);
