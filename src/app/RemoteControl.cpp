@@ -155,7 +155,8 @@ std::optional<int> remote::handOver(int argc, char* argv[], commands::Command& c
 }
 
 RemoteControl::RemoteControl(RunningMatch& match, QWidget& window, WebServer* web, Team* team)
-    : match_(match), window_(window), web_(web), team_(team), lastClock_(commands::clockText(match.match())),
+    : match_(match), window_(window), web_(web), team_(team),
+      lastClock_(commands::clockText(match.match())),
       lastRunning_(match.match().bClockRunning)
 {
     connect(&match_, &RunningMatch::changed, this, &RemoteControl::clockShown);
