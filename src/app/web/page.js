@@ -4,14 +4,21 @@
 "use strict";
 const params = new URLSearchParams(location.search);
 const overlay = params.get("overlay") === "1";
+// An overlay's address ends up in stream settings and on screen: it never drives.
 const key = overlay ? "" : params.get("key") || "";
 const $ = (id) => document.getElementById(id);
+const root = document.documentElement;
 const items = ["sniper", "rocket", "camo", "overshield"];
 const zorvu = (window.zorvu = { offset: null, rtt: Infinity, updates: [], state: null });
 let socket = null;
-let retryMs = 1000;
+let checkNow = null; // asks the open socket for a sign of life
+let retry = null;
+let retryMs = 500;
+let lostAt = null;
+let samples = []; // the recent round trips
+let hush = null;
 
-document.body.classList.toggle("overlay", overlay);
+root.classList.toggle("overlay", overlay);
 
 function show(state) {
   $("map").textContent = state.map;
@@ -20,72 +27,112 @@ function show(state) {
   $("clock").textContent = state.clock;
   $("delay").textContent = state.delay ?? "";
   zorvu.state = state;
-  if (zorvu.offset !== null)
-    zorvu.updates.push({ at: state.at, shown: performance.now() + zorvu.offset });
+  if (zorvu.offset === null) return;
+  // On the program's clock: when it arrived and was shown, and the frame that drew it.
+  const update = { at: state.at, shown: performance.now() + zorvu.offset };
+  if (zorvu.updates.push(update) > 1000) zorvu.updates.shift();
+  requestAnimationFrame(() => { update.painted = performance.now() + zorvu.offset; });
 }
 
-// The sample with the shortest round trip gives the best offset.
+// The offset from the shortest of the recent round trips: the clocks of a phone and a
+// PC drift apart by some tens of milliseconds an hour.
 function pong(message, sentAt) {
   const now = performance.now();
-  const rtt = now - sentAt;
-  if (rtt <= zorvu.rtt) {
-    zorvu.rtt = rtt;
-    zorvu.offset = message.now - (sentAt + now) / 2;
-  }
+  const sample = { rtt: now - sentAt, offset: message.now - (sentAt + now) / 2 };
+  samples = [...samples.slice(-11), sample];
+  const best = samples.reduce((a, b) => (b.rtt < a.rtt ? b : a));
+  zorvu.rtt = best.rtt;
+  zorvu.offset = best.offset;
 }
 
 function connect() {
-  const url = `ws://${location.host}/socket` + (key ? `?key=${encodeURIComponent(key)}` : "");
+  clearTimeout(retry);
+  const here = (socket = new WebSocket(`ws://${location.host}/socket` +
+    (key ? `?key=${encodeURIComponent(key)}` : "")));
   const pings = new Map();
   let pingId = 0;
   let pinger = null;
-  socket = new WebSocket(url);
   const ping = () => {
     pings.set(++pingId, performance.now());
-    socket.send(JSON.stringify({ type: "ping", id: pingId }));
+    here.send(JSON.stringify({ type: "ping", id: pingId }));
   };
-  socket.onopen = () => {
-    retryMs = 1000;
+  const unanswered = (ms) => [...pings.values()].some((t) => performance.now() - t > ms);
+  const end = (why) => {
+    clearInterval(pinger);
+    here.onclose = here.onmessage = null;
+    if (socket === here) lost(why);
+  };
+  // A network that went without a word (a phone's Wi-Fi) answers no ping.
+  const drop = () => { here.close(); end("No answer from the timer"); };
+  here.onopen = () => {
+    retryMs = 500;
+    lostAt = null;
+    samples = [];
+    root.classList.remove("away");
     $("away").hidden = true;
-    zorvu.rtt = Infinity;
     let early = 0;
-    // A burst first, then now and then: the best round trip drifts little.
-    pinger = setInterval(() => { ping(); if (++early === 8) { clearInterval(pinger);
-      pinger = setInterval(ping, 5000); } }, 100);
+    // A burst first, then now and then.
+    const beat = () => (unanswered(4000) ? drop() : ping());
+    pinger = setInterval(() => {
+      beat();
+      if (++early === 8) {
+        clearInterval(pinger);
+        pinger = setInterval(beat, 5000);
+      }
+    }, 100);
+    checkNow = () => { ping(); setTimeout(() => unanswered(1500) && drop(), 2000); };
   };
-  socket.onmessage = (event) => {
+  here.onmessage = (event) => {
     const message = JSON.parse(event.data);
     if (message.type === "state") show(message);
     else if (message.type === "pong" && pings.has(message.id)) {
       pong(message, pings.get(message.id));
       pings.delete(message.id);
-    } else if (message.type === "hello") $("controls").hidden = !message.control;
-    else if (message.type === "error") say(message.message);
+    } else if (message.type === "hello") {
+      $("controls").hidden = !message.control;
+      if (key && !message.control)
+        say("This control link's key is not the timer's one: the page only watches. " +
+            "Open the control link from the Web View window again.", 0);
+    } else if (message.type === "error") say(message.message);
   };
-  socket.onclose = () => {
-    clearInterval(pinger);
-    $("away").textContent = "Connection to the timer lost. Reconnecting…";
-    $("away").hidden = false;
-    setTimeout(connect, retryMs);
-    retryMs = Math.min(retryMs * 2, 5000);
-  };
+  here.onclose = (event) => end(event.reason);
 }
 
-function say(text) {
+function lost(why) {
+  lostAt ??= new Date();
+  root.classList.add("away");
+  $("away").textContent = `${why || "Connection to the timer lost"} at ` +
+    `${lostAt.toLocaleTimeString()}. Reconnecting…`;
+  $("away").hidden = false;
+  retry = setTimeout(connect, retryMs);
+  retryMs = Math.min(retryMs * 2, 5000);
+}
+
+function say(text, ms = 4000) {
   $("message").textContent = text;
   $("message").hidden = false;
-  setTimeout(() => { $("message").hidden = true; }, 4000);
+  clearTimeout(hush);
+  if (ms) hush = setTimeout(() => { $("message").hidden = true; }, ms);
 }
+
+// A screen that slept may have lost the connection without a word: look at once.
+document.addEventListener("visibilitychange", () => {
+  if (document.hidden) return;
+  if (socket.readyState === WebSocket.OPEN) checkNow();
+  else if (socket.readyState !== WebSocket.CONNECTING) connect();
+});
 
 for (const button of document.querySelectorAll("nav button")) {
   // pointerdown, not click: the tap's moment is when the finger lands.
-  button.addEventListener("pointerdown", () => {
-    if (!socket || socket.readyState !== WebSocket.OPEN) return say("Not connected.");
+  button.addEventListener("pointerdown", (event) => {
+    if (event.button !== 0) return;
+    if (socket.readyState !== WebSocket.OPEN) return say("Not connected.");
     const command = { type: "command", command: button.dataset.command };
     if (button.dataset.value) command.value = button.dataset.value;
     if (command.command === "sync" && zorvu.offset !== null)
-      command.at = performance.now() + zorvu.offset;
+      command.at = event.timeStamp + zorvu.offset;
     socket.send(JSON.stringify(command));
+    navigator.vibrate?.(20);
   });
 }
 
