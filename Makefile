@@ -60,14 +60,16 @@ fuzz: deps
 
 # The tick timer against the old re-armed timer (2 minutes), the time from a
 # tick to its sound through a private sound server (about 3.5 minutes), then
-# times.ini reads and the start-up with a large times.ini (half a minute), and the
-# start-up against a bare Qt window (half a minute).
+# times.ini reads and the start-up with a large times.ini (half a minute), the
+# start-up against a bare Qt window (half a minute), and a tick to the web page, with
+# and without 100 more pages open (three minutes).
 bench: build
 	$(BUILD)/bench/clock/clock-bench --seconds 120
 	$(BUILD)/bench/clock/clock-bench --seconds 120 --work 30
 	cmake --build $(BUILD) --target bench_sound
 	cmake --build $(BUILD) --target bench_ini
 	cmake --build $(BUILD) --target bench_startup
+	cmake --build $(BUILD) --target bench_web
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz
