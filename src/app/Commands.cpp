@@ -42,7 +42,7 @@ struct Modifier {
     std::array<Verb, 2> verbs; // the commands it goes with
 };
 constexpr Modifier kModifiers[] = {
-    {"port", "PORT", "with --web or --lead: the port, 1-65535", {Verb::Web, Verb::Lead}},
+    {"port", "PORT", "with --web or --lead: the port, 1024-32767", {Verb::Web, Verb::Lead}},
     {"lan", nullptr, "with --web: for the local network, not this PC only", {Verb::Web, Verb::Web}},
     {"code", "CODE", "with --follow: the leader's join code", {Verb::Follow, Verb::Follow}},
 };
@@ -124,11 +124,11 @@ constexpr std::array<Row, 16> kRows{{
      [](R& m, int v) { m.nudge(v); }},
     {Verb::Status, "status", "Status", 0, nullptr, nullptr, nullptr,
      "print the running timer's state as JSON", {}, nullptr},
-    {Verb::Web, "web", "ServeWeb", 's', webChoice, nullptr, "a port from 1 to 65535",
+    {Verb::Web, "web", "ServeWeb", 's', portChoice, nullptr, "a port from 1024 to 32767",
      "serve the web view (with --port=PORT, and --lan for the local network)", {}, nullptr},
     {Verb::WebOff, "web-off", "StopWeb", 0, nullptr, nullptr, nullptr, "stop the web view", {},
      nullptr},
-    {Verb::Lead, "lead", "Lead", 's', webChoice, nullptr, "a port from 1 to 65535",
+    {Verb::Lead, "lead", "Lead", 's', portChoice, nullptr, "a port from 1024 to 32767",
      "lead a team: followers share this clock (with --port=PORT)", {}, nullptr},
     {Verb::Follow, "follow", "Follow", 's', followChoice, "HOST[:PORT]",
      "HOST[:PORT] ([addr]:port for IPv6) with --code=CODE of 6 digits or more",
@@ -280,13 +280,14 @@ std::optional<int> delaySeconds(const QString& text)
     return number(text, 1, 32767);
 }
 
-std::optional<int> webChoice(const QString& text)
+std::optional<int> portChoice(const QString& text)
 {
     int port = 0;
     for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         if (word == QLatin1String("lan"))
             continue;
-        const auto given = number(word, 1, 65535);
+        // The range the settings keep: below the one Linux gives outgoing connections.
+        const auto given = number(word, 1024, 32767);
         if (!given || port)
             return std::nullopt;
         port = *given;

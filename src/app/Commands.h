@@ -82,7 +82,7 @@ std::optional<int> specialChoice(const QString& text); // koth, oddball, none
 std::optional<int> delaySeconds(const QString& text);  // 1..32767
 std::optional<int> nudgeStep(const QString& text);     // +1 or -1
 // "[PORT] [lan]": the port, 0 for the saved one; "lan" for the local network.
-std::optional<int> webChoice(const QString& text);
+std::optional<int> portChoice(const QString& text);
 // "HOST[:PORT] CODE", an IPv6 address as [addr]:port, the code of 6 digits or more.
 std::optional<int> followChoice(const QString& text);
 

@@ -1,6 +1,7 @@
 #include "app/WebServer.h"
 
 #include "app/Commands.h"
+#include "settings/Ini.h"
 #include "timer/RunningMatch.h"
 
 #include <QFile>
@@ -82,9 +83,14 @@ std::optional<QString> WebServer::start(quint16 port, bool lan)
     stop();
     port_ = port;
     lan_ = lan;
+    if (key_.isEmpty())
+        key_ = running_.match().settings.sWebKey;
     if (key_.isEmpty()) {
-        const QString saved = running_.match().settings.sWebKey;
-        key_ = saved.isEmpty() ? makeKey() : saved;
+        // Kept, so that a phone's control link still works after a restart. Where it
+        // cannot be kept, this run's key still works.
+        key_ = makeKey();
+        WriteIni(setting::section, QLatin1String(setting::of(&Settings::sWebKey).name), key_,
+                 running_.files().settings);
     }
     if (!tcp_.listen(lan ? QHostAddress::Any : QHostAddress::LocalHost, port))
         return tr("Port %1 cannot be served: %2").arg(port).arg(tcp_.errorString());
@@ -192,8 +198,10 @@ void WebServer::readHead(QTcpSocket* socket)
     const QByteArray seen = socket->peek(kHeadLimit + 1);
     const qsizetype end = seen.indexOf("\r\n\r\n");
     if (end < 0) {
-        if (seen.size() > kHeadLimit)
+        if (seen.size() > kHeadLimit) {
+            socket->disconnect(this);
             answer(socket, "431 Request Header Fields Too Large");
+        }
         return;
     }
     socket->disconnect(this);
@@ -347,7 +355,7 @@ QString WebServer::state() const
     const Match& m = running_.match();
     QJsonObject json = commands::status(m);
     json.insert(QStringLiteral("type"), QStringLiteral("state"));
-    json.insert(QStringLiteral("at"), nowMs());
+    json.insert(QStringLiteral("at"), running_.outcomeNs() / 1000000);
     json.insert(QStringLiteral("delay"), m.delayCaption ? QJsonValue(*m.delayCaption) : QJsonValue());
     return QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact));
 }

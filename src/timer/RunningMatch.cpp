@@ -226,6 +226,7 @@ void RunningMatch::run(const Outcome& outcome, qint64 soundsAtNs)
     }
     foresee();
     wake();
+    outcomeNs_ = soundsAtNs;
     emit changed(outcome);
 }
 

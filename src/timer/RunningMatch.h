@@ -34,6 +34,8 @@ public:
     const program::Files& files() const { return match_.files(); }
     // The monotonic clock the match runs on, in nanoseconds.
     qint64 nowNs() const { return soundClock_->nowNs(); }
+    // When the last outcome happened: a tick's deadline, or a command's moment.
+    qint64 outcomeNs() const { return outcomeNs_; }
 
     // --- commands ---
     // The start-up sequence; the sound-device check is made when a sound is first
@@ -134,6 +136,7 @@ private:
     DeadlineTimer tmrDelayedStart;
     std::unique_ptr<TickClock> soundClock_;
     int calloutOffsetMs_ = 0;
+    qint64 outcomeNs_ = 0;
 
     struct Due {
         qint64 atNs;

@@ -26,10 +26,17 @@ export async function startProgram(staged, key = "k3y-0f-the-test") {
   const ini = path.join(dir, "times.ini");
   fs.writeFileSync(ini, fs.readFileSync(ini, "latin1").replace("[settings]",
     `[settings]\nwebkey=${key}`), "latin1");
-  const free = net.createServer().listen(0, "127.0.0.1");
-  await new Promise((r) => free.once("listening", r));
-  const { port } = free.address();
-  await new Promise((r) => free.close(r));
+  // A free port where the program takes one: below the range of outgoing ones.
+  let port = 0;
+  while (!port) {
+    const tried = 20000 + Math.floor(Math.random() * 12768);
+    const free = net.createServer();
+    if (await new Promise((r) => free.once("error", () => r(false)).listen(tried, "127.0.0.1",
+      () => r(true)))) {
+      await new Promise((r) => free.close(r));
+      port = tried;
+    }
+  }
   const proc = spawn("./zorvu-timer", ["--web", `--port=${port}`], { cwd: dir, stdio: "ignore" });
   const run = (...args) => execFileSync("./zorvu-timer", args, { cwd: dir, encoding: "utf8" });
   const status = () => JSON.parse(run("--status"));
