@@ -3,15 +3,17 @@
 #include <QByteArrayView>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -357,79 +359,268 @@ void setLine(std::vector<Line>& lines, const QByteArray& section, const QByteArr
     }
 }
 
+// The file's contents with the values set in section, in the file's own encoding.
+QByteArray withValues(QByteArray data, const QString& section,
+                      const QList<std::pair<QString, QString>>& values)
+{
+    const Form form = formOf(data);
+    data.remove(0, mark(form).size());
+    if (isUtf16(form))
+        data = QString(utf16Decoder(form)(data)).toUtf8();
+    const bool ansiFile = !QByteArrayView(data).isValidUtf8();
+
+    std::vector<Line> lines = splitLines(data);
+    const QByteArray eol =
+        lines.empty() || lines.front().end.isEmpty() ? QByteArray("\n") : lines.front().end;
+    const QByteArray sectionBytes = section.trimmed().toUtf8();
+    for (const auto& [key, value] : values)
+        setLine(lines, sectionBytes, key.trimmed().toUtf8(), valueBytes(value, ansiFile), eol);
+
+    QByteArray out = mark(form).toByteArray();
+    QByteArray text;
+    for (const Line& line : lines)
+        text += line.text + line.end;
+    if (!isUtf16(form))
+        return out + text;
+    QStringEncoder encoder(form == Form::Utf16LE ? QStringEncoder::Utf16LE
+                                                 : QStringEncoder::Utf16BE);
+    return out + QByteArray(encoder(decode(text)));
+}
+
+// An open file descriptor, closed when it goes.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() { reset(); }
+    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Fd& operator=(Fd&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    int get() const { return fd_; }
+    bool isOpen() const { return fd_ >= 0; }
+    // Closes it; false (and errno) when the close reports a failed write.
+    bool reset()
+    {
+        const int fd = std::exchange(fd_, -1);
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+bool fail(QString* why, const QString& text)
+{
+    *why = text;
+    return false;
+}
+
+bool failWith(QString* why, int error)
+{
+    return fail(why, qt_error_string(error));
+}
+
+// The folder and the name of a path: "/a/b/c" gives "/a/b" and "c".
+std::pair<QByteArray, QByteArray> splitPath(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return {".", path};
+    return {slash == 0 ? QByteArray("/") : path.first(slash), path.sliced(slash + 1)};
+}
+
+QByteArray inFolder(const QByteArray& folder, const QByteArray& name)
+{
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+std::optional<QByteArray> realPath(const QByteArray& path)
+{
+    char* real = ::realpath(path.constData(), nullptr);
+    if (!real)
+        return std::nullopt;
+    QByteArray out(real);
+    std::free(real);
+    return out;
+}
+
+// The real file a save writes: the name with every symbolic link on its way
+// followed, those of the folders and those of a chain of links alike (what
+// canonicalFilePath() gives). A file that is not there yet is made in its
+// folder's real place. A link that leads to no file is refused: the save would
+// write a file the link does not show, or one in a place the user never chose.
+std::optional<QByteArray> realFile(const QByteArray& name, QString* why)
+{
+    struct stat st {};
+    const bool there = ::lstat(name.constData(), &st) == 0;
+    if (!there && errno != ENOENT) {
+        failWith(why, errno);
+        return std::nullopt;
+    }
+    const auto [folder, file] = splitPath(name);
+    auto real = there ? realPath(name) : realPath(folder);
+    if (!real) {
+        if (errno == ENOENT && S_ISLNK(st.st_mode))
+            fail(why, QStringLiteral("It is a symbolic link that leads to no file."));
+        else
+            failWith(why, errno);
+        return std::nullopt;
+    }
+    return there ? *real : inFolder(*real, file);
+}
+
+// The lock that every save of the file holds from its read to its rename, so
+// that two programs saving at once each keep the other's keys. It is on a file
+// of its own beside the real one: a lock on the file itself would go with the
+// old file at the rename. The lock file stays: removing it would let a save
+// lock a file that the next save no longer sees. Where no lock can be had (a
+// folder that cannot be written, a file system without locks) the save goes on
+// without it, and a folder that cannot be written fails it at the temporary file.
+Fd lockFor(const QByteArray& folder, const QByteArray& file)
+{
+    const QByteArray path = inFolder(folder, '.' + file + ".lock");
+    Fd lock(::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
+    if (!lock.isOpen()) // made by another user, without write permission for this one
+        lock = Fd(::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    while (lock.isOpen() && flock(lock.get(), LOCK_EX) != 0)
+        if (errno != EINTR)
+            lock.reset();
+    return lock;
+}
+
 // The temporary file of a save: "times.ini.saving-XXXXXX".
 const char kSaving[] = ".saving-";
 constexpr int kRandomChars = 6;
 
 // A save that was killed before its rename leaves its temporary file behind.
-// Every save holds a lock on its own temporary file while it writes, so one that
-// nobody holds is a leftover and goes.
-void removeLeftovers(const QString& fileName)
+// Called under the lock, when no other save is under way: every temporary file
+// there is such a leftover.
+void removeLeftovers(const QByteArray& folder, const QByteArray& file)
 {
-    const QFileInfo info(fileName);
-    const QString prefix = info.fileName() + QLatin1String(kSaving);
-    const QDir dir = info.absoluteDir();
-    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        if (name.size() != prefix.size() + kRandomChars || !name.startsWith(prefix))
-            continue;
-        const QByteArray path = QFile::encodeName(dir.filePath(name));
-        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            continue;
-        if (flock(fd, LOCK_EX | LOCK_NB) == 0)
-            ::unlink(path.constData());
-        ::close(fd);
+    const QString prefix = QFile::decodeName(file) + QLatin1String(kSaving);
+    const QDir dir(QFile::decodeName(folder));
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (name.size() == prefix.size() + kRandomChars && name.startsWith(prefix))
+            ::unlink(QFile::encodeName(dir.filePath(name)).constData());
+}
+
+bool readAll(int fd, QByteArray& out)
+{
+    char block[kBlock];
+    for (;;) {
+        const ssize_t n = ::read(fd, block, sizeof block);
+        if (n == 0)
+            return true;
+        if (n < 0 && errno != EINTR)
+            return false;
+        out.append(block, std::max<ssize_t>(n, 0));
     }
 }
 
-// Replaces the file with contents in one step: they go to a temporary file beside
-// it, which then takes the file's name (rename). A save cut short at any moment
-// leaves the old file or the new one. The old file's permissions stay, and a
-// symbolic link stays one: its target is replaced.
-bool replaceFile(const QString& name, const QByteArray& contents, QString* why)
+// Writes contents to a new temporary file beside target, with the old file's
+// owner, group and mode where there is an old file; its name, or empty (and why).
+QByteArray writeTemporary(const QByteArray& target, const struct stat* old,
+                          const QByteArray& contents, QString* why)
 {
-    const QString fileName = QFileInfo(name).isSymLink() ? QFileInfo(name).symLinkTarget() : name;
-    const QByteArray target = QFile::encodeName(fileName);
-    // Before this save's own temporary file is made: killed in between, a save
-    // leaves one temporary file at most.
-    removeLeftovers(fileName);
     static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     QByteArray temp;
-    int fd = -1;
-    for (int tries = 0; fd < 0 && tries < 100; ++tries) {
+    Fd fd;
+    for (int tries = 0; !fd.isOpen() && tries < 100; ++tries) {
         temp = target + kSaving;
         for (int i = 0; i < kRandomChars; ++i)
             temp += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
-        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
+        fd = Fd(::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (!fd.isOpen() && errno != EEXIST)
             break;
     }
-    if (fd < 0) {
-        *why = qt_error_string(errno);
-        return false;
+    if (!fd.isOpen()) {
+        failWith(why, errno);
+        return {};
     }
-    flock(fd, LOCK_EX | LOCK_NB);
     int error = 0;
-    struct stat old {};
-    if (::stat(target.constData(), &old) == 0 && fchmod(fd, old.st_mode & 07777) != 0)
-        error = errno;
+    if (old) {
+        // Only root may give a file away, and only to a group of its own a user:
+        // what cannot be kept is left as the new file has it.
+        if (fchown(fd.get(), old->st_uid, old->st_gid) != 0)
+            (void)!fchown(fd.get(), uid_t(-1), old->st_gid);
+        // After the owner: a change of owner clears the set-user-id bit.
+        if (fchmod(fd.get(), old->st_mode & 07777) != 0)
+            error = errno;
+    }
     for (qsizetype done = 0; !error && done < contents.size();) {
-        const ssize_t n = ::write(fd, contents.constData() + done, size_t(contents.size() - done));
+        const ssize_t n =
+            ::write(fd.get(), contents.constData() + done, size_t(contents.size() - done));
         if (n < 0 && errno != EINTR)
             error = errno;
         done += std::max<ssize_t>(n, 0);
     }
-    if (!error && fdatasync(fd) != 0)
+    if (!error && fdatasync(fd.get()) != 0)
         error = errno;
-    if (::close(fd) != 0 && !error)
-        error = errno;
-    if (!error && ::rename(temp.constData(), target.constData()) != 0)
+    if (!fd.reset() && !error)
         error = errno;
     if (!error)
-        return true;
+        return temp;
     ::unlink(temp.constData());
-    *why = qt_error_string(error);
-    return false;
+    failWith(why, error);
+    return {};
+}
+
+// Replaces the file with what edit makes of its contents, in one step: the new
+// contents go to a temporary file beside the real file, which then takes its
+// name (rename). A save cut short at any moment leaves the old file or the new
+// one. The owner, group and mode stay, and so does every symbolic link on the
+// way: the real file is replaced. A read-only file is not replaced, as the
+// Windows profile functions leave one alone: its mode has no write permission,
+// or this process may not write it.
+bool saveFile(const QString& name, const std::function<QByteArray(const QByteArray&)>& edit,
+              QString* why)
+{
+    const auto target = realFile(QFile::encodeName(name), why);
+    if (!target)
+        return false;
+    const auto [folder, file] = splitPath(*target);
+    const Fd lock = lockFor(folder, file);
+
+    QByteArray contents;
+    struct stat old {};
+    const Fd in(::open(target->constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (!in.isOpen() && errno != ENOENT)
+        return failWith(why, errno);
+    if (in.isOpen()) {
+        if (fstat(in.get(), &old) != 0)
+            return failWith(why, errno);
+        if (S_ISDIR(old.st_mode))
+            return failWith(why, EISDIR);
+        if ((old.st_mode & 0222) == 0)
+            return fail(why, QStringLiteral("The file is read-only."));
+        if (faccessat(AT_FDCWD, target->constData(), W_OK, AT_EACCESS) != 0)
+            return failWith(why, errno);
+        if (!readAll(in.get(), contents))
+            return failWith(why, errno);
+    }
+    // Before this save's own temporary file is made: killed in between, a save
+    // leaves one temporary file at most.
+    removeLeftovers(folder, file);
+    const QByteArray temp =
+        writeTemporary(*target, in.isOpen() ? &old : nullptr, edit(contents), why);
+    if (temp.isEmpty())
+        return false;
+    if (::rename(temp.constData(), target->constData()) != 0) {
+        const int error = errno;
+        ::unlink(temp.constData());
+        return failWith(why, error);
+    }
+    // The rename is an entry of the folder: kept through a power cut only once
+    // the folder is on disk too. A file system that cannot sync a folder says EINVAL.
+    const Fd dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.isOpen() && fsync(dir.get()) != 0 && errno != EINVAL)
+        return failWith(why, errno);
+    return true;
 }
 
 bool hasAny(const QString& text, QLatin1StringView chars)
@@ -491,36 +682,7 @@ bool WriteIni(const QString& section, const QList<std::pair<QString, QString>>& 
             return fail(QStringLiteral("The value of %1 contains a line break.").arg(key));
     }
 
-    QByteArray data;
-    QFile existing(fileName);
-    if (existing.exists()) {
-        if (!existing.open(QIODevice::ReadOnly))
-            return fail(existing.errorString());
-        data = existing.readAll();
-        existing.close();
-    }
-    const Form form = formOf(data);
-    data.remove(0, mark(form).size());
-    if (isUtf16(form))
-        data = QString(utf16Decoder(form)(data)).toUtf8();
-    const bool ansiFile = !QByteArrayView(data).isValidUtf8();
-
-    std::vector<Line> lines = splitLines(data);
-    const QByteArray eol = lines.empty() || lines.front().end.isEmpty() ? QByteArray("\n") : lines.front().end;
-    const QByteArray sectionBytes = section.trimmed().toUtf8();
-    for (const auto& [key, value] : values)
-        setLine(lines, sectionBytes, key.trimmed().toUtf8(), valueBytes(value, ansiFile), eol);
-
-    QByteArray out = mark(form).toByteArray();
-    QByteArray text;
-    for (const Line& line : lines)
-        text += line.text + line.end;
-    if (isUtf16(form))
-        out += QByteArray(QStringEncoder(form == Form::Utf16LE ? QStringEncoder::Utf16LE
-                                                               : QStringEncoder::Utf16BE)(decode(text)));
-    else
-        out += text;
-
     QString why;
-    return replaceFile(fileName, out, &why) || fail(why);
+    const auto edit = [&](const QByteArray& old) { return withValues(old, section, values); };
+    return saveFile(fileName, edit, &why) || fail(why);
 }

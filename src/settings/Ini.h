@@ -19,6 +19,10 @@ QString ReadIni(const QString& section, const QString& key, const QString& fileN
 // Sets key in section to value, creating the file, the section and the key when
 // they are missing; every other line of the file stays as it was. The new file
 // replaces the old one in one step, so a failed write leaves the old file whole.
+// A symbolic link is followed to the real file, which is replaced with its mode,
+// owner and group; the links stay. A read-only file is not written. Two saves
+// of one file, from this program or another, take turns: each keeps the
+// other's keys (they lock a file beside the real one: .times.ini.lock).
 // Returns false (and why, in *error) when the file could not be written.
 bool WriteIni(const QString& section, const QString& key, const QString& value,
               const QString& fileName, QString* error = nullptr);

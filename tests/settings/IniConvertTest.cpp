@@ -4,15 +4,20 @@
 #include "support/ProgramFolder.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
-QStringList files(const TempProgramFolder& dir)
+QStringList files(const QTemporaryDir& dir)
 {
     return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
 }
@@ -76,7 +81,7 @@ TEST(Ini, WriteChangesOneLineAndKeepsTheRestByteForByte)
         EXPECT_TRUE(WriteIni(c.section, c.key, c.value, dir.iniPath(), &why)) << why.toStdString();
         EXPECT_EQ(dir.ini(), c.after) << c.before.toStdString();
         EXPECT_EQ(ReadIni(c.section, c.key, dir.iniPath()), c.value);
-        EXPECT_EQ(files(dir), QStringList({"times.ini", "times.ini.backup"}));
+        EXPECT_EQ(files(dir), QStringList({".times.ini.lock", "times.ini", "times.ini.backup"}));
     }
 }
 
@@ -108,7 +113,81 @@ TEST(Ini, FailedWriteSaysWhyAndLeavesTheOldFileWhole)
     EXPECT_TRUE(tooBig);
 
     EXPECT_EQ(dir.ini(), old);
-    EXPECT_EQ(files(dir), QStringList{"times.ini"});
+    EXPECT_EQ(files(dir), QStringList({".times.ini.lock", "times.ini"}));
+}
+
+// A save writes the real file behind every link, a folder's too, and keeps the
+// links, the mode and the owner. It refuses a link that leads to no file and a
+// read-only file, and writes nothing then. real/times.ini is the real file.
+TEST(Ini, SaveWritesTheRealFileAndKeepsLinksModeAndOwner)
+{
+    const struct { const char* save; std::vector<std::pair<const char*, const char*>> links;
+                   mode_t mode; bool saved; uid_t owner = geteuid(); } rows[] = {
+        {"real/times.ini", {}, 0600, true},
+        {"times.ini", {{"times.ini", "@"}}, 0640, true}, // @: the real file's full path
+        {"times.ini", {{"middle.ini", "@"}, {"times.ini", "middle.ini"}}, 0600, true},
+        {"a/times.ini", {{"real/a/times.ini", "../times.ini"}, {"a", "real/a"}}, 0664, true},
+        {"times.ini", {{"times.ini", "real/none.ini"}}, 0600, false},
+        {"real/times.ini", {}, 0444, false},
+        {"real/times.ini", {}, 0640, true, 65534},
+    };
+    for (const auto& row : rows) {
+        if (row.owner != geteuid() && geteuid() != 0)
+            continue; // only root may give a file away
+        const QTemporaryDir dir;
+        const QByteArray real = QFile::encodeName(dir.filePath("real/times.ini"));
+        const gid_t group = row.owner == geteuid() ? getegid() : gid_t(row.owner);
+        QDir(dir.path()).mkpath("real/a");
+        std::ofstream(real.constData()) << "[s]\nk=1\n";
+        ASSERT_EQ(chmod(real, row.mode) | chown(real, row.owner, group), 0);
+        for (const auto& [name, to] : row.links)
+            ASSERT_EQ(symlink(*to == '@' ? real.data() : to, qPrintable(dir.filePath(name))), 0);
+        SCOPED_TRACE(QString::asprintf("%s %o", row.save, row.mode).toStdString());
+        QString why;
+        EXPECT_EQ(WriteIni("s", "k", "2", dir.filePath(row.save), &why), row.saved);
+        EXPECT_EQ(why.isEmpty(), row.saved);
+        EXPECT_EQ(ReadIni("s", "k", real), row.saved ? "2" : "1");
+        struct stat st {};
+        EXPECT_EQ(stat(real, &st), 0);
+        EXPECT_EQ(std::tuple(st.st_mode & 07777, st.st_uid, st.st_gid),
+                  std::tuple(row.mode, row.owner, group));
+        // Every link is still one: the real file is the only plain file, and no
+        // temporary file is left.
+        QStringList plain;
+        for (QDirIterator it(dir.path(), QDir::Files | QDir::Hidden | QDir::System,
+                             QDirIterator::Subdirectories); it.hasNext();)
+            if (const QFileInfo f = it.nextFileInfo(); !f.isSymLink() && f.suffix() != "lock")
+                plain << f.filePath();
+        EXPECT_EQ(plain, QStringList{real});
+    }
+}
+
+// Two programs saving one file at once take turns: every save succeeds, each
+// keeps the other's key, and no temporary file is left.
+TEST(Ini, TwoProgramsSavingAtOnceKeepEachOthersKeys)
+{
+    // In memory where it can be: 1000 saves that each wait for the disk take long.
+    const QTemporaryDir dir(QDir("/dev/shm").exists() ? "/dev/shm/zorvu-XXXXXX" : QDir::tempPath());
+    const QString file = dir.filePath("times.ini");
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    pid_t children[2];
+    for (int c = 0; c < 2; ++c)
+        if ((children[c] = fork()) == 0) {
+            alarm(30); // a save that hangs ends the child, and fails the test
+            char none = close(go[1]);
+            (void)!read(go[0], &none, 1); // both start together, when the pipe closes
+            int i = 1;
+            while (i <= 500 && WriteIni("s", QString::number(c), QString::number(i), file))
+                ++i;
+            _exit(i != 501);
+        }
+    for (const int end : go)
+        close(end);
+    for (int status = -1; const pid_t child : children)
+        EXPECT_TRUE(waitpid(child, &status, 0) == child && status == 0) << "a save failed, or hung";
+    EXPECT_EQ(ReadIni("s", "0", file) + ' ' + ReadIni("s", "1", file), "500 500");
+    EXPECT_EQ(files(dir), QStringList({".times.ini.lock", "times.ini"}));
 }
 
 // Text as a number, a whole number and a truth value.
