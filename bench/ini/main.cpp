@@ -2,7 +2,8 @@
 //
 // Reads: ReadIni calls per second on files of about 1 KB, 1 MB and 10 MB (the
 // shipped file repeated), once for a key near the top and once for a key whose
-// section is missing, which reads the whole file.
+// section is missing, which reads the whole file; then the settings loads per
+// second, the 66 values of one read each with ReadIni or all from one snapshot.
 // Start-up: the staged program started under a private X server (Xvfb, no window
 // manager) with the shipped times.ini and with one of 10 MiB, taking turns; the
 // time from the start to its main window being mapped.
@@ -10,6 +11,7 @@
 //   ini-bench PROGRAM_FOLDER [--runs N]
 
 #include "settings/Ini.h"
+#include "settings/Settings.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -24,6 +26,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -44,16 +48,32 @@ bool put(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-double readsPerSecond(const QString& file, const QString& section, const QString& key)
+double perSecond(const std::function<void()>& work)
 {
     QElapsedTimer timer;
     timer.start();
     qint64 n = 0;
     while (timer.elapsed() < 1000 || n < 3) {
-        ReadIni(section, key, file);
+        work();
         ++n;
     }
     return n * 1000.0 / timer.elapsed();
+}
+
+// What one settings load reads: the settings section, then the maps' periods.
+void load(const QString& file, bool snapshot)
+{
+    std::optional<IniSnapshot> ini;
+    if (snapshot)
+        ini.emplace(file);
+    auto read = [&](const QString& section, const QString& key) {
+        return ini ? ini->value(section, key) : ReadIni(section, key, file);
+    };
+    for (const setting::Key& key : setting::keys())
+        read(setting::section, QString::fromLatin1(key.name));
+    for (int map = 0; map < 13; ++map)
+        for (const char* item : {"sniper", "rocket", "camo", "overshield"})
+            read(QString::number(map), QString::fromLatin1(item));
 }
 
 // Whether a mapped top-level window has the program's title.
@@ -126,12 +146,15 @@ int main(int argc, char** argv)
     const QByteArray unit = shipped.readAll();
     QTemporaryDir tmp;
 
-    std::printf("%-8s %16s %16s\n", "file", "key near top/s", "key missing/s");
+    std::printf("%-8s %16s %16s %16s %16s\n", "file", "key near top/s", "key missing/s",
+                "loads by key/s", "loads, 1 read/s");
     for (const auto& [label, size] : {std::pair{"1 KB", 1000}, {"1 MB", 1000000}, {"10 MB", 10000000}}) {
         const QString file = tmp.filePath("reads.ini");
         put(file, repeated(unit, size));
-        std::printf("%-8s %16.0f %16.0f\n", label, readsPerSecond(file, "settings", "time"),
-                    readsPerSecond(file, "nosuchsection", "time"));
+        std::printf("%-8s %16.0f %16.0f %16.0f %16.0f\n", label,
+                    perSecond([&] { ReadIni("settings", "time", file); }),
+                    perSecond([&] { ReadIni("nosuchsection", "time", file); }),
+                    perSecond([&] { load(file, false); }), perSecond([&] { load(file, true); }));
     }
 
     // A private X server: -displayfd writes its number once it takes clients.

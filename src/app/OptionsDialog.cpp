@@ -109,8 +109,9 @@ void OptionsDialog::Form_Load()
     // The same reader as the match's, from first-start values: a key missing or
     // unreadable shows as off (0), the sound file as empty. The table says where
     // the window shows a key by a rule of its own.
+    const IniSnapshot ini(settingsFile_);
     Settings stored;
-    stored.read(settingsFile_);
+    stored.read(ini);
 
     // The voice controls are there for a feature that does not exist yet.
     chkVoiceRecognition_->setEnabled(false);
@@ -134,15 +135,14 @@ void OptionsDialog::Form_Load()
             break;
         case Shown::AsTyped: // as stored, not as the number it reads as
             findChild<QLineEdit*>(control)->setText(
-                ReadIni(setting::section, QLatin1String(key.name), settingsFile_));
+                ini.value(setting::section, QLatin1String(key.name)));
             break;
         case Shown::File:
             sSoundFile = stored.*std::get<QString Settings::*>(key.field);
             break;
         case Shown::CheckedAtOne:
             findChild<SettingCheckBox*>(control)->setValue(
-                convert::toNumber(ReadIni(setting::section, QLatin1String(key.name),
-                                          settingsFile_)) == 1.0);
+                convert::toNumber(ini.value(setting::section, QLatin1String(key.name))) == 1.0);
             break;
         case Shown::Check:
         case Shown::ThreeState: // any number but 0, 1 and 2 leaves the box clear

@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -623,6 +625,17 @@ bool saveFile(const QString& name, const std::function<QByteArray(const QByteArr
     return true;
 }
 
+// Names in order without regard to the letter case of A to Z, as sameName() matches them.
+struct NameLess {
+    using is_transparent = void;
+    bool operator()(QByteArrayView a, QByteArrayView b) const
+    {
+        return std::lexicographical_compare(
+            a.begin(), a.end(), b.begin(), b.end(),
+            [](char x, char y) { return asciiLower(x) < asciiLower(y); });
+    }
+};
+
 bool hasAny(const QString& text, QLatin1StringView chars)
 {
     return std::any_of(chars.begin(), chars.end(), [&](QChar c) { return text.contains(c); });
@@ -652,6 +665,75 @@ QString ReadIni(const QString& section, const QString& key, const QString& fileN
         }
     }
     return {};
+}
+
+struct IniSnapshot::State {
+    struct Section {
+        std::map<QByteArray, QByteArray, NameLess> keys; // each key's first line: its raw value
+        bool complete = false;                          // every line of it read
+    };
+
+    QFile file;
+    std::optional<LineReader> reader; // none once the file is read to its end, or cannot be read
+    std::map<QByteArray, Section, NameLess> sections; // the first section of each name
+    Section* current = nullptr; // the one being read; none before the first or in a repeated one
+    bool opened = false;        // whether the last line read opened a section of a new name
+
+    // One line more into the sections; false at the end of the file.
+    bool readLine()
+    {
+        QByteArrayView line;
+        opened = false;
+        if (!reader || !reader->next(line)) {
+            if (current)
+                current->complete = true;
+            current = nullptr;
+            reader.reset();
+            file.close();
+            return false;
+        }
+        if (const auto name = sectionName(line)) {
+            if (current)
+                current->complete = true;
+            // Only the first section of a name counts.
+            opened = sections.find(*name) == sections.end();
+            current = opened ? &sections[name->toByteArray()] : nullptr;
+        } else if (current) {
+            const auto kl = keyLine(line);
+            if (kl && current->keys.find(kl->key) == current->keys.end())
+                current->keys.emplace(kl->key.toByteArray(), kl->value.toByteArray());
+        }
+        return true;
+    }
+};
+
+IniSnapshot::IniSnapshot(const QString& fileName) : state_(std::make_unique<State>())
+{
+    state_->file.setFileName(fileName);
+    if (state_->file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        state_->reader.emplace(state_->file);
+}
+
+IniSnapshot::~IniSnapshot() = default;
+
+QString IniSnapshot::value(const QString& section, const QString& key) const
+{
+    const QByteArray wantSection = section.trimmed().toUtf8();
+    const QByteArray wantKey = key.trimmed().toUtf8();
+    State& s = *state_;
+    auto found = s.sections.find(wantSection);
+    for (;;) {
+        if (found != s.sections.end()) {
+            if (const auto kv = found->second.keys.find(wantKey); kv != found->second.keys.end())
+                return valueText(kv->second);
+            if (found->second.complete)
+                return {};
+        }
+        if (!s.readLine())
+            return {};
+        if (s.opened && found == s.sections.end())
+            found = s.sections.find(wantSection);
+    }
 }
 
 bool WriteIni(const QString& section, const QString& key, const QString& value,

@@ -70,8 +70,13 @@ Settings::Settings()
 
 void Settings::read(const QString& iniFile)
 {
+    read(IniSnapshot(iniFile));
+}
+
+void Settings::read(const IniSnapshot& ini)
+{
     for (const setting::Key& key : setting::keys()) {
-        const QString text = ReadIni(setting::section, QString::fromLatin1(key.name), iniFile);
+        const QString text = ini.value(setting::section, QString::fromLatin1(key.name));
         std::visit([&](auto field) {
             using Value = std::remove_reference_t<decltype(this->*field)>;
             if constexpr (std::is_same_v<Value, QString>) {

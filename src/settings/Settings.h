@@ -6,6 +6,8 @@
 #include <array>
 #include <variant>
 
+class IniSnapshot;
+
 // The settings section of times.ini as the match holds it. A default-made
 // Settings has the values a first start has, from the table below; read() takes
 // each key by its rule, and a key that is missing or cannot be read keeps the
@@ -27,6 +29,7 @@ struct Settings {
 
     Settings();
     void read(const QString& iniFile);
+    void read(const IniSnapshot& ini);
 };
 
 // The table of the settings section: each key once, with everything the reader,

@@ -2,6 +2,8 @@
 
 #include "timer/Notification.h"
 
+#include "settings/Ini.h"
+
 #include <algorithm>
 
 namespace {
@@ -35,7 +37,7 @@ Outcome Match::load(std::function<bool()> soundDeviceCheck)
     iHours = 0;
     iMinutes = 0;
     iSeconds = 0;
-    LoadTimes();
+    LoadTimes(IniSnapshot(files_.settings));
     // Runs Reset and with it the first settings load; nothing sounds yet, as
     // bSoundDevice is still false.
     Outcome out = chooseMap(0);
@@ -53,8 +55,10 @@ Outcome Match::load(std::function<bool()> soundDeviceCheck)
 
 Outcome Match::LoadNewSettings()
 {
-    settings.read(files_.settings);
-    LoadTimes();
+    // One read of the file for the whole load.
+    const IniSnapshot ini(files_.settings);
+    settings.read(ini);
+    LoadTimes(ini);
     // Reloaded from the file first, so the PAL seconds are added only once.
     if (settings.bBoxType)
         respawn::applyBoxType(iTimes);
@@ -63,9 +67,9 @@ Outcome Match::LoadNewSettings()
     return out;
 }
 
-void Match::LoadTimes()
+void Match::LoadTimes(const IniSnapshot& ini)
 {
-    respawn::loadTimes(iTimes, iBaseTimes, files_.settings);
+    respawn::loadTimes(iTimes, iBaseTimes, ini);
 }
 
 // ---------------------------------------------------------------- the clock

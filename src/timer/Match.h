@@ -111,7 +111,7 @@ public:
     Outcome LoadNewSettings();
 
     // --- routines ---
-    void LoadTimes();
+    void LoadTimes(const IniSnapshot& ini);
     void Countdown(Outcome& out);
     void PlaySounds(Outcome& out);
     void RecalcTimes(Outcome& out);

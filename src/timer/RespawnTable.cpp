@@ -26,11 +26,11 @@ const std::array<QString, kMaps>& mapNames()
     return names;
 }
 
-void loadTimes(Table& times, Table& base, const QString& iniFile)
+void loadTimes(Table& times, Table& base, const IniSnapshot& ini)
 {
     for (int m = 0; m < kMaps; ++m) {
         for (int k = 0; k < kItems; ++k) {
-            const QString text = ReadIni(QString::number(m), itemKeys()[k], iniFile);
+            const QString text = ini.value(QString::number(m), itemKeys()[k]);
             if (const auto value = convert::toWholeNumber(text))
                 times[m][k] = *value;
         }

@@ -4,6 +4,8 @@
 #include <QtGlobal>
 #include <array>
 
+class IniSnapshot;
+
 // The respawn table: for each of the 13 maps and each of the 4 items, the
 // seconds to the next respawn (the countdowns) and the respawn periods.
 namespace respawn {
@@ -28,7 +30,7 @@ const std::array<QString, kMaps>& mapNames();
 // Reads all 52 periods from the map sections "0".."12" of the settings file into
 // times, then copies them to base. An entry that is missing or unreadable keeps
 // the value it had in times.
-void loadTimes(Table& times, Table& base, const QString& iniFile);
+void loadTimes(Table& times, Table& base, const IniSnapshot& ini);
 
 // The PAL adjustment: 10 more seconds on every present countdown.
 void applyBoxType(Table& times);

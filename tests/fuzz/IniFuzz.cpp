@@ -1,7 +1,7 @@
-// The INI reader and writer on any file: neither may crash, and a value written
-// must read back as the profile functions read it (without the blanks around
-// it and one pair of enclosing quotes, cut to 749 characters), or the file stay
-// as it was.
+// The INI reader and writer on any file: neither may crash, a snapshot must
+// answer as a read does, and a value written must read back as the profile
+// functions read it (without the blanks around it and one pair of enclosing
+// quotes, cut to 749 characters), or the file stay as it was.
 #include "settings/Ini.h"
 
 #include <QFile>
@@ -27,7 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     f.close();
 
-    ReadIni(section, key, file);
+    // A snapshot that read for another value first, past this one or short of it,
+    // answers as a read of its own does.
+    const IniSnapshot ini(file);
+    ini.value(key, section);
+    if (ini.value(section, key) != ReadIni(section, key, file))
+        std::abort();
     const QString want = QString(value).remove(blanks).replace(quoted, "\\2").left(749);
     if (WriteIni(section, key, value, file) ? ReadIni(section, key, file) != want
                                             : !f.open(QIODevice::ReadOnly) || f.readAll() != before)

@@ -24,7 +24,8 @@ QStringList files(const QTemporaryDir& dir)
 
 } // namespace
 
-// Every file is read as [s] K: names match in either letter case.
+// Every file is read as [s] K: names match in either letter case. A snapshot gives
+// the same after reads that took it past the section, to the end, or into it.
 TEST(Ini, ReadsFilesAsTheWin32ProfileFunctionsDo)
 {
     // The UTF-8 mark, UTF-8 itself, UTF-16 BE and lone CRs are read back in the writes below.
@@ -43,6 +44,11 @@ TEST(Ini, ReadsFilesAsTheWin32ProfileFunctionsDo)
     for (const auto& c : cases) {
         ASSERT_TRUE(dir.writeIni(c.file));
         EXPECT_EQ(ReadIni("s", "K", dir.iniPath()), c.want) << c.file.toStdString();
+        for (const char* first : {"s", "zzz", "b"}) {
+            const IniSnapshot ini(dir.iniPath());
+            ini.value(first, "j");
+            EXPECT_EQ(ini.value("s", "K"), c.want) << c.file.toStdString() << " after " << first;
+        }
     }
 }
 

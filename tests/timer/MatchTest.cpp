@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace {
 
@@ -135,6 +137,24 @@ TEST(MatchTest, Scripts)
         EXPECT_EQ(run.running.match().iTimes[run.running.match().iCurrentMap], row.times);
         EXPECT_EQ(run.bySteps.join(' '), QString::fromLatin1(row.sounds ? row.sounds : ""));
     }
+}
+
+// Each load opens times.ini once: the start-up has three (the respawn table, the
+// first map's Reset, the settings).
+TEST(MatchTest, EachLoadOpensTheFileOnce)
+{
+    const TempProgramFolder dir;
+    ASSERT_TRUE(dir.writeIni(kShortPeriodsIni));
+    // Closes too: two opens in a row would merge into one event.
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(inotify_add_watch(watch, qPrintable(dir.iniPath()), IN_OPEN | IN_CLOSE), 0);
+    Match(dir.files()).load(false);
+    alignas(inotify_event) char events[4096]; // a file's events carry no names
+    ssize_t all = 0;
+    for (ssize_t size; (size = read(watch, events, sizeof events)) > 0;)
+        all += size;
+    EXPECT_EQ(all / ssize_t(sizeof(inotify_event)), 3 * 2); // each load's open and close
+    close(watch);
 }
 
 // Map 0's items sound at the ticks of 1 (o), 3 (r), 4 (o), 5 (o), 6 (r) seconds.

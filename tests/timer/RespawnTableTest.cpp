@@ -1,3 +1,4 @@
+#include "settings/Ini.h"
 #include "support/ProgramFolder.h"
 #include "timer/RespawnTable.h"
 
@@ -17,12 +18,12 @@ TEST(RespawnTable, LoadKeepsWhatItCannotReadAndPalStaysIn16Bits)
     Table want, times, base{};
     want.fill({-7, -7, -7, -7});
     times = want;
-    loadTimes(times, base, dir.filePath("missing.ini"));
+    loadTimes(times, base, IniSnapshot(dir.filePath("missing.ini")));
     EXPECT_EQ(base, want);
     want[0] = {10, 2, -7, -7};
     want[5] = {-7, 7, 999, 4};
     want[12] = {-5, 32757, 32758, -7};
-    loadTimes(times, base, dir.iniPath());
+    loadTimes(times, base, IniSnapshot(dir.iniPath()));
     EXPECT_EQ(times, want);
     EXPECT_EQ(base, want);
     applyBoxType(times);
