@@ -133,6 +133,14 @@ std::optional<int> remote::handOver(int argc, char* argv[], commands::Command& c
         print(parsed.exitStatus ? stderr : stdout, parsed.output + QLatin1Char('\n'));
         return parsed.exitStatus;
     }
+    // On a desktop, a plain start claims the name itself before it makes a window,
+    // and hands over then if a timer runs: one bus connection, not two.
+    const bool desktop = !qEnvironmentVariableIsEmpty("DISPLAY") ||
+                         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (parsed.command.verb == Verb::Show && desktop) {
+        command = parsed.command;
+        return std::nullopt;
+    }
     // The bus needs an application object; this one needs no screen, so that
     // --status works from any shell. The window's own comes after it.
     // A connection of its own: the running timer's must be made under the window's.
@@ -154,7 +162,7 @@ std::optional<int> remote::handOver(int argc, char* argv[], commands::Command& c
     return std::nullopt;
 }
 
-RemoteControl::RemoteControl(RunningMatch& match, QWidget& window, WebServer* web, Team* team)
+RemoteControl::RemoteControl(RunningMatch& match, QWidget* window, WebServer* web, Team* team)
     : match_(match), window_(window), web_(web), team_(team),
       lastClock_(commands::clockText(match.match())),
       lastRunning_(match.match().bClockRunning)
@@ -164,13 +172,22 @@ RemoteControl::RemoteControl(RunningMatch& match, QWidget& window, WebServer* we
 
 std::optional<int> RemoteControl::serve(const commands::Command& command)
 {
+    if (const auto exitStatus = claim(command))
+        return exitStatus;
+    carryOutAtStart(command);
+    return std::nullopt;
+}
+
+std::optional<int> RemoteControl::claim(const commands::Command& command)
+{
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return serveLocally(command);
-    // The object first: whoever sees the name can call it at once.
+    // The object first: whoever sees the name can call it at once (the calls wait
+    // for the event loop, by when the window is there).
     bus.registerVirtualObject(remote::path, this);
     if (bus.registerService(program::appId))
-        return carryOutAtStart(command);
+        return std::nullopt;
     bus.unregisterObject(remote::path);
     const QString why = bus.lastError().message();
     // Another timer started at the same moment and won.
@@ -213,14 +230,13 @@ std::optional<int> RemoteControl::serveLocally(const commands::Command& command)
             print(stderr, QStringLiteral("zorvu-timer: no commands can reach this timer: %1\n")
                               .arg(server->errorString()));
     }
-    return carryOutAtStart(command);
+    return std::nullopt;
 }
 
-std::optional<int> RemoteControl::carryOutAtStart(const commands::Command& command)
+void RemoteControl::carryOutAtStart(const commands::Command& command)
 {
     if (const QString why = carryOut(command); !why.isEmpty())
         print(stderr, QStringLiteral("zorvu-timer: %1\n").arg(why));
-    return std::nullopt;
 }
 
 void RemoteControl::takeLocalCall(QLocalSocket& client)
@@ -283,10 +299,10 @@ QString RemoteControl::carryOut(const commands::Command& command)
     if (!command.text.isEmpty())
         // Qt's Wayland client takes the token from there.
         qputenv("XDG_ACTIVATION_TOKEN", command.text.toUtf8());
-    window_.setWindowState((window_.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-    window_.show();
-    window_.raise();
-    window_.activateWindow();
+    window_->setWindowState((window_->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
     return {};
 }
 

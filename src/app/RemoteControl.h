@@ -34,12 +34,19 @@ std::optional<int> handOver(int argc, char* argv[], commands::Command& command);
 class RemoteControl : public QDBusVirtualObject {
     Q_OBJECT
 public:
-    RemoteControl(RunningMatch& match, QWidget& window, WebServer* web = nullptr,
+    // window: the one Activate brings forward; it may come later, before the event
+    // loop runs.
+    RemoteControl(RunningMatch& match, QWidget* window, WebServer* web = nullptr,
                   Team* team = nullptr);
+    void setWindow(QWidget* window) { window_ = window; }
 
-    // Takes the bus name, or the local socket when the bus cannot give the name, and
-    // carries the command out. Gives an exit status when another timer was there
-    // first: the command went to that one instead.
+    // Takes the bus name, or the local socket when the bus cannot give the name.
+    // Gives an exit status when another timer was there first: the command went to
+    // that one instead.
+    std::optional<int> claim(const commands::Command& command);
+    // Carries out the command this timer was started with; says on stderr what failed.
+    void carryOutAtStart(const commands::Command& command);
+    // Both.
     std::optional<int> serve(const commands::Command& command);
 
     QString introspect(const QString& path) const override;
@@ -54,7 +61,6 @@ private:
     };
     Answer answer(const commands::Row& row, const QString& value);
     std::optional<int> serveLocally(const commands::Command& command);
-    std::optional<int> carryOutAtStart(const commands::Command& command);
     void takeLocalCall(QLocalSocket& client);
     // What went wrong, if anything.
     QString carryOut(const commands::Command& command);
@@ -65,7 +71,7 @@ private:
     void clockShown();
 
     RunningMatch& match_;
-    QWidget& window_;
+    QWidget* window_;
     WebServer* web_;
     Team* team_;
     QString lastClock_;

@@ -68,10 +68,13 @@ int main(int argc, char* argv[])
     QObject::connect(&team, &Team::notice, [](const QString& message) {
         std::fprintf(stderr, "zorvu-timer: %s\n", qPrintable(message));
     });
-    MainWindow window(platform, running, &web);
-    RemoteControl remote(running, window, &web, &team);
-    if (const auto exitStatus = remote.serve(command))
+    // Before the window is made: a second timer hands over without making one.
+    RemoteControl remote(running, nullptr, &web, &team);
+    if (const auto exitStatus = remote.claim(command))
         return *exitStatus;
+    MainWindow window(platform, running, &web);
+    remote.setWindow(&window);
+    remote.carryOutAtStart(command);
     window.show();
     // Its five sizes are decoded and sent to the X server: after the window is
     // shown, not before.

@@ -84,7 +84,7 @@ TEST(RemoteControlTest, EachMethodReachesTheRunningMatch)
     RunningMatch running(dir.files(), fake.clocks, fake.sound);
     running.load([] { return true; });
     QWidget window;
-    RemoteControl remote(running, window);
+    RemoteControl remote(running, &window);
     ASSERT_EQ(remote.serve({}), std::nullopt);
     EXPECT_TRUE(window.isVisible());
 
