@@ -42,6 +42,8 @@ void LeaderLink::received(const QByteArray& frame)
 {
     if (shut_)
         return;
+    if (!frames_.take(running_.nowNs()))
+        return shut(QStringLiteral("too many messages"));
     if (!joined_) {
         const auto join = protocol::readPlain(frame);
         if (!join || (*join)["type"].toString() != "join")

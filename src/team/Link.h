@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DeadlineTimer.h"
+#include "team/Limits.h"
 #include "team/OffsetFilter.h"
 #include "timer/RunningMatch.h"
 
@@ -27,6 +28,11 @@ struct Wire {
 // The leader's end of one follower's link.
 class LeaderLink {
 public:
+    // A follower's frames: its pings come eight to a burst every few seconds and
+    // its commands at a player's pace; a link that sends more is flooding.
+    static constexpr int kFrameBurst = 40;
+    static constexpr qint64 kFrameEveryNs = 50'000'000;
+
     LeaderLink(RunningMatch& running, const QString& code, const QString& name, Wire wire);
 
     void received(const QByteArray& frame);
@@ -49,6 +55,7 @@ private:
     qint64 inCount_ = 0, outCount_ = 0;
     bool joined_ = false, shut_ = false;
     quint64 serial_ = 0; // the count of ticks last sent
+    Bucket frames_{kFrameBurst, kFrameEveryNs};
 };
 
 // A follower's end: joins, keeps the offset to the leader's clock with bursts of

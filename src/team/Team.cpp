@@ -18,6 +18,12 @@ namespace {
 
 constexpr int kCodeDigits = 8;
 constexpr int kMaxFollowers = 32;
+constexpr int kJoinWithinMs = 5000; // a connection holds a place only this long unjoined
+
+void closed(const char* why)
+{
+    qWarning("team: a follower's link closed: %s", why);
+}
 
 QString frameText(const QByteArray& frame)
 {
@@ -97,7 +103,9 @@ QString Team::makeCode()
 void Team::arrived()
 {
     while (QTcpSocket* socket = tcp_.nextPendingConnection()) {
-        if (followers_.size() >= kMaxFollowers) {
+        // Turned away before any handshake: a burst of connections costs little.
+        if (followers_.size() >= kMaxFollowers ||
+            !tries_.admit(socket->peerAddress(), running_.nowNs())) {
             socket->abort();
             socket->deleteLater();
             continue;
@@ -117,8 +125,8 @@ void Team::opened()
         socket->setMaxAllowedIncomingFrameSize(team::protocol::kMessageLimit);
         team::Wire wire{
             [socket](const QByteArray& frame) { socket->sendTextMessage(frameText(frame)); },
-            [this, socket](const QString& why) {
-                qWarning("team: a follower's link closed: %s", qPrintable(why));
+            [socket](const QString& why) {
+                closed(qPrintable(why));
                 socket->close(QWebSocketProtocol::CloseCodePolicyViolated, why.left(100));
             }};
         followers_.push_back({socket, std::make_unique<team::LeaderLink>(
@@ -129,12 +137,24 @@ void Team::opened()
                     const bool was = f != followers_.end() && f->link->joined();
                     if (f != followers_.end())
                         f->link->received(text.toUtf8());
-                    if (!was && f != followers_.end() && f->link->joined())
+                    if (!was && f != followers_.end() && f->link->joined()) {
+                        tries_.joined(socket->peerAddress());
                         emit changed();
+                    }
                 });
-        connect(socket, &QWebSocket::binaryMessageReceived, socket,
-                [socket] { socket->close(QWebSocketProtocol::CloseCodeDatatypeNotSupported); });
+        connect(socket, &QWebSocket::binaryMessageReceived, socket, [socket] {
+            closed("a binary message");
+            socket->close(QWebSocketProtocol::CloseCodeDatatypeNotSupported);
+        });
+        QTimer::singleShot(kJoinWithinMs, socket, [this, socket, wire] {
+            const auto f = std::ranges::find(followers_, socket, &Follower::socket);
+            if (f != followers_.end() && !f->link->joined())
+                wire.close(QStringLiteral("no join in time"));
+        });
         connect(socket, &QWebSocket::disconnected, this, [this, socket] {
+            // The socket closes a message over the limit itself.
+            if (socket->closeCode() == QWebSocketProtocol::CloseCodeTooMuchData)
+                closed("a message too large");
             std::erase_if(followers_, [socket](const Follower& f) { return f.socket == socket; });
             socket->deleteLater();
             emit changed();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DeadlineTimer.h"
+#include "team/Limits.h"
 #include "team/Link.h"
 
 #include <QJsonObject>
@@ -80,6 +81,7 @@ private:
     QTcpServer tcp_;
     QWebSocketServer sockets_;
     std::vector<Follower> followers_;
+    team::JoinLimit tries_;
     QString code_;
     // Following
     QString host_, followCode_;

@@ -129,6 +129,46 @@ class ProgramFolder:
         shutil.rmtree(self.tmp, ignore_errors=True)
 
 
+class Timer:
+    """The program in a folder of its own, on a session bus of its own."""
+
+    def __init__(self, staged, wrap=(), **env):
+        self.folder = ProgramFolder(staged)
+        self.wrap = list(wrap)  # what each command runs in, such as nsenter
+        self.bus = subprocess.Popen(self.wrap + ["dbus-daemon", "--session", "--nofork",
+                                                 "--print-address=1"],
+                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=self.folder.tmp,
+                        DBUS_SESSION_BUS_ADDRESS=self.bus.stdout.readline().strip(), **env)
+        self.program = self.wrap + [os.path.join(self.folder.path, "zorvu-timer")]
+        self.log = os.path.join(self.folder.tmp, "log")
+        self.proc = None
+
+    def start(self, *args):
+        with open(self.log, "a") as log:
+            self.proc = subprocess.Popen(self.program + list(args), env=self.env, stderr=log)
+
+    def warnings(self, start):
+        """The lines it has logged that start so."""
+        with open(self.log) as log:
+            return [line.strip() for line in log if line.startswith(start)]
+
+    def run(self, *args):
+        done = subprocess.run(self.program + list(args), env=self.env, capture_output=True,
+                              text=True, timeout=30)
+        return done.returncode, done.stdout.strip()
+
+    def status(self):
+        code, out = self.run("--status")
+        return json.loads(out) if code == 0 else {}
+
+    def end(self):
+        for proc in (self.proc, self.bus):
+            if proc:
+                end(proc, signal.SIGKILL)
+        self.folder.remove()
+
+
 class recording:  # lower case, as the with-statements read it
     """The session's sound output: records the null sink's monitor with parec
     while a with-block runs, timing each piece read."""

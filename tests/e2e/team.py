@@ -1,49 +1,17 @@
-"""Team mode between two running timers, each with a session bus of its own, over loopback.
+"""Team mode between two running timers, each with a session bus of its own, over loopback;
+and what the leader does with strangers' connections.
 
 Usage: team.py PROGRAM_FOLDER
 """
 
-import json
 import random
-import os
 import signal
 import socket
-import subprocess
+import struct
 import sys
 import time
 
 import harness
-
-
-class Timer:
-    """The program in a folder of its own, on a session bus of its own."""
-
-    def __init__(self, staged):
-        self.folder = harness.ProgramFolder(staged)
-        self.bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        self.env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=self.folder.tmp,
-                        DBUS_SESSION_BUS_ADDRESS=self.bus.stdout.readline().strip())
-        self.program = os.path.join(self.folder.path, "zorvu-timer")
-        self.proc = None
-
-    def start(self, *args):
-        self.proc = subprocess.Popen([self.program, *args], env=self.env, stderr=subprocess.DEVNULL)
-
-    def run(self, *args):
-        done = subprocess.run([self.program, *args], env=self.env, capture_output=True, text=True,
-                              timeout=30)
-        return done.returncode, done.stdout.strip()
-
-    def status(self):
-        code, out = self.run("--status")
-        return json.loads(out) if code == 0 else {}
-
-    def end(self):
-        for proc in (self.proc, self.bus):
-            if proc:
-                harness.end(proc, signal.SIGKILL)
-        self.folder.remove()
 
 
 def free_port():
@@ -57,11 +25,43 @@ def free_port():
                 pass
 
 
+def handshake(port, source="127.0.0.1"):
+    """A WebSocket to the leader, opened by hand; its answer's first bytes are read later."""
+    s = socket.create_connection(("127.0.0.1", port), timeout=5, source_address=(source, 0))
+    s.sendall(b"GET / HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+              b"Sec-WebSocket-Key: AAAAAAAAAAAAAAAAAAAAAA==\r\nSec-WebSocket-Version: 13\r\n\r\n")
+    return s
+
+
+def answered(s):
+    try:
+        return s.recv(12, socket.MSG_WAITALL) == b"HTTP/1.1 101"
+    except OSError:
+        return False
+
+
+def close_code(port, opcode, payload):
+    """The code the leader closes with after one frame of ours."""
+    f = handshake(port).makefile("rwb")
+    while f.readline() != b"\r\n":
+        pass
+    n = len(payload)
+    f.write(bytes([0x80 | opcode]) + (bytes([0x80 | n]) if n < 126 else struct.pack(">BH", 0xFE, n))
+            + b"\0\0\0\0" + payload)  # masked with a key of zeros
+    f.flush()
+    while True:
+        head = f.read(2)
+        n = head[1] if head[1] < 126 else struct.unpack(">H", f.read(2))[0]
+        if head[0] & 0x0F == 8:
+            return struct.unpack(">H", f.read(n)[:2])[0]
+        f.read(n)
+
+
 def clock(status):
     return sum(int(n) * f for n, f in zip(status["clock"].split(":"), (3600, 60, 1)))
 
 
-leader, follower = Timer(sys.argv[1]), Timer(sys.argv[1])
+leader, follower = harness.Timer(sys.argv[1]), harness.Timer(sys.argv[1])
 try:
     port = free_port()
     leader.start("--lead", "--port=%d" % port)
@@ -70,11 +70,11 @@ try:
     follower.start()
     harness.wait_for(lambda: follower.status())
 
-    # A wrong code is refused: the follower stops trying, the leader has no follower.
+    # A wrong code is refused: the follower stops trying, nothing changes on the leader.
     wrong = "0" * 8 if team["code"] != "0" * 8 else "1" * 8
     assert follower.run("--follow=127.0.0.1:%d" % port, "--code=" + wrong)[0] == 0
     harness.wait_for(lambda: follower.status()["team"] == {"role": "none"})
-    assert leader.status()["team"]["followers"] == 0
+    assert leader.status()["team"] == team
 
     # Joined: S on the follower starts both, on one clock.
     assert follower.run("--follow=127.0.0.1:%d" % port, "--code=" + team["code"])[0] == 0
@@ -86,6 +86,23 @@ try:
     harness.wait_for(lambda: leader.status()["running"] and follower.status()["running"])
     harness.wait_for(lambda: clock(leader.status()) >= 2)
     assert abs(clock(leader.status()) - clock(follower.status())) <= 1
+
+    # A message too large, binary, or not ours: closed, each with its code, and logged.
+    assert [close_code(port, 1, b"x" * 5000), close_code(port, 2, b"x"),
+            close_code(port, 1, b"{")] == [1009, 1003, 1008]
+    # 200 connections at once from another address: ten tries, the rest turned away at once.
+    burst = [handshake(port, "127.0.0.2") for _ in range(200)]
+    assert sum(map(answered, burst)) == 10
+    # Those let in hold their places only a while without a join.
+    harness.wait_for(lambda: len(leader.warnings("team: a follower's")) == 14, 10)
+    for s in burst:
+        s.close()
+    assert [line.split(": ", 2)[2] for line in leader.warnings("team: a follower's")] == [
+        "Wrong join code.", "a message too large", "a binary message", "not a join"] + [
+        "no join in time"] * 10
+    # The follower goes on with its leader.
+    status = follower.status()
+    assert status["team"]["connected"] and leader.status()["team"]["followers"] == 1, status
 
     # The leader killed: the follower counts on, and tries again.
     harness.end(leader.proc, signal.SIGKILL)

@@ -6,14 +6,17 @@
 #include "support/FakeClock.h"
 #include "support/FakePlatform.h"
 #include "support/ProgramFolder.h"
+#include "team/Limits.h"
 #include "team/Link.h"
 #include "team/OffsetFilter.h"
 #include "timer/RunningMatch.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <ranges>
 
 namespace {
 
@@ -88,7 +91,8 @@ struct Side : FakeSound {
 };
 
 // Steps: @MS time runs to MS; S the leader's S key, s the follower's; J the follower
-// joins (C: with a wrong code); X the link is cut; T frames to the follower are
+// joins (C: with a wrong code); X the link is cut; Fn the follower sends n commands
+// at once, G a frame of garbage; T frames to the follower are
 // changed on the way, V so that the leader speaks another version; N the leader
 // lets no follower drive the clock; dOUT,../BACK,.. each direction's delays in ms.
 struct Team {
@@ -149,6 +153,11 @@ struct Team {
             else if (s == "X")
                 follower.running.forwardTo({}), followerEnd.reset(), leaderEnd.reset(),
                     toFollower.reset(), toLeader.reset();
+            else if (s[0] == 'F')
+                for (int i = s.mid(1).toInt(); i > 0; --i)
+                    follower.running.stop();
+            else if (s == "G")
+                toLeader->send("{");
             else if (s[0] == 'd')
                 out = delays(s.mid(1).section('/', 0, 0)), back = delays(s.section('/', 1));
         }
@@ -201,6 +210,10 @@ TEST(TeamTest, FollowerTicksLandOnTheLeadersPhase)
          "follower: refused"},
         {"J S @1500 T @4500", "o@1000 r@3000 o@4000", "o@2000 ro@4000",
          "follower: a frame not signed, or out of order"},
+        // A follower that floods, or sends garbage, is cut off.
+        {"J @2000 F40 @2100", "", "", ""},
+        {"J @2000 F41 @2100", "", "", "leader: too many messages"},
+        {"J @2000 G @2100", "", "", "leader: a frame not signed, or out of order"},
         {"V J @300", "", "",
          "refused: The leader speaks team protocol 2 and this PC 1: run the "
          "same version of Zorvu Timer on both PCs. | follower: version"},
@@ -212,6 +225,43 @@ TEST(TeamTest, FollowerTicksLandOnTheLeadersPhase)
         EXPECT_EQ(team.leader.heard.join(' '), row.leader);
         EXPECT_EQ(team.follower.heard.join(' '), row.follower);
         EXPECT_EQ(team.closed.join(" | "), row.closed);
+    }
+}
+
+// Tries to join from each address (IPv6: each /64), and from all: ADDR*N tries N
+// times, ADDR+ is a try that joined, @MS time runs to MS. The count let in of each.
+TEST(TeamTest, JoinTriesAreLimited)
+{
+    const struct {
+        const char* tries;
+        const char* admitted;
+    } rows[] = {
+        // Ten, then one each 6 s; an IPv4 address the same as an IPv4-mapped one.
+        {"10.0.0.1*10 ::ffff:10.0.0.1*2 10.0.0.2*1 @6000 10.0.0.1*2", "10 0 1 1"},
+        {"2001:db8::1*6 2001:db8::ffff:1*6 2001:db8:0:1::1*1", "6 4 1"},
+        {"10.0.0.1*10 10.0.0.1+ 10.0.0.1*2", "10 1"},
+        // Sixty from all, then one a second.
+        {"10.0.0.1*10 10.0.0.2*10 10.0.0.3*10 10.0.0.4*10 10.0.0.5*10 10.0.0.6*10 "
+         "10.0.0.7*10 @1000 10.0.0.8*2",
+         "10 10 10 10 10 10 0 1"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.tries);
+        team::JoinLimit limit;
+        qint64 now = 0;
+        QStringList admitted;
+        for (const QString& s : QString::fromLatin1(row.tries).split(' ')) {
+            const QHostAddress peer(s.section(QRegularExpression("[*+]"), 0, 0));
+            if (s[0] == '@')
+                now = s.mid(1).toLongLong() * kMs;
+            else if (s.endsWith('+'))
+                limit.joined(peer);
+            else
+                admitted << QString::number(std::ranges::count_if(
+                    std::views::iota(0, s.section('*', 1).toInt()),
+                    [&](int) { return limit.admit(peer, now); }));
+        }
+        EXPECT_EQ(admitted.join(' '), row.admitted);
     }
 }
 
