@@ -13,7 +13,14 @@
 // the link for 5 s, the time from the link's return to the first tick within
 // 5 ms after the follower has joined again.
 //
-//   team-bench [--ticks N]
+// With --load, the leader is put under load once the follower is aligned: 200
+// connections at once, each asking for a WebSocket, then a third process that
+// joins with the code and sends commands as fast as it can for 10 s (joining
+// again each time it is cut off). Printed for each stretch: how late the
+// leader's ticks came against their deadlines (its callouts go out with them),
+// and the follower's ticks against the leader's.
+//
+//   team-bench [--ticks N] [--load]
 
 #include "platform/DeadlineTimer.h"
 #include "platform/SoundPlayer.h"
@@ -79,9 +86,12 @@ struct Silent : SoundPlayer {
     QList<SoundDevice> devices() const override { return {}; }
 };
 
-// One side: leads (and starts the clock) or follows through the relay, printing
-// "tick N NS" for each tick and "aligned NS" each time it has joined and aligned.
-int side(bool leads, qint64 shiftNs)
+enum class Side { Leader, Follower, Flooder };
+
+// One side: leads (and starts the clock, printing "started NS TICKS"), follows
+// through the relay, or floods the leader, printing "tick N NS" for each tick and
+// "aligned NS" each time it has joined and aligned.
+int side(Side role, qint64 shiftNs)
 {
     QTemporaryDir dir;
     QFile ini(dir.filePath(QStringLiteral("times.ini")));
@@ -113,12 +123,22 @@ int side(bool leads, qint64 shiftNs)
         aligned = now;
         std::fflush(stdout);
     });
-    if (leads) {
+    QTimer flood;
+    QObject::connect(&flood, &QTimer::timeout, [&] {
+        // A command that changes nothing, but sends the state to every follower.
+        for (int i = 0; i < 50 && team.status()[QStringLiteral("connected")].toBool(); ++i)
+            running.start();
+    });
+    if (role == Side::Leader) {
         if (const auto why = team.lead(kLeaderPort)) {
             std::fprintf(stderr, "%s\n", qPrintable(*why));
             return 1;
         }
         running.start();
+        std::printf("started %lld %llu\n", realNs(), running.ticksRun());
+    } else if (role == Side::Flooder) {
+        team.follow(QStringLiteral("127.0.0.1"), kLeaderPort, QStringLiteral("12345678"));
+        flood.start(0);
     } else {
         std::printf("join %lld\n", realNs());
         team.follow(QStringLiteral("127.0.0.1"), kRelayPort, QStringLiteral("12345678"));
@@ -182,7 +202,34 @@ struct Ticks {
     std::map<quint64, qint64> at; // tick number: real moment
     std::vector<qint64> aligned;
     qint64 joined = 0;
+    qint64 started = 0;
+    quint64 startTicks = 0;
 };
+
+// 200 connections to the leader at once, each asking for a WebSocket; letIn counts
+// the handshakes answered.
+void burst(QObject* owner, int& letIn)
+{
+    for (int i = 0; i < 200; ++i) {
+        auto* socket = new QTcpSocket(owner);
+        QObject::connect(socket, &QTcpSocket::connected, socket, [socket] {
+            socket->write("GET / HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\n"
+                          "Connection: Upgrade\r\nSec-WebSocket-Key: AAAAAAAAAAAAAAAAAAAAAA==\r\n"
+                          "Sec-WebSocket-Version: 13\r\n\r\n");
+        });
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, &letIn] {
+            letIn += socket->read(12) == "HTTP/1.1 101";
+            socket->disconnect();
+        });
+        socket->connectToHost(QStringLiteral("127.0.0.1"), kLeaderPort);
+    }
+}
+
+qint64 median(std::vector<qint64> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
 
 void read(QProcess& process, Ticks& ticks)
 {
@@ -195,6 +242,8 @@ void read(QProcess& process, Ticks& ticks)
                 ticks.aligned.push_back(words[1].toLongLong());
             else if (words[0] == "join")
                 ticks.joined = words[1].toLongLong();
+            else if (words[0] == "started" && words.size() == 3)
+                ticks.started = words[1].toLongLong(), ticks.startTicks = words[2].toULongLong();
         }
     });
 }
@@ -204,6 +253,38 @@ double ms(qint64 ns)
     return double(ns) / kMs;
 }
 
+// For each stretch of load: the leader's ticks against their deadlines, and the
+// follower's against the leader's.
+int report(const Ticks& leads, const Ticks& follows, const std::vector<qint64>& stretches,
+           int letIn)
+{
+    if (stretches.size() < 5) {
+        std::printf("the follower never aligned\n");
+        return 1;
+    }
+    const char* const names[] = {"before", "200 connections", "a follower flooding", "after"};
+    std::printf("%-22s %-26s %s\n", "", "leader's ticks late by", "follower's ticks apart");
+    for (size_t i = 0; i + 1 < stretches.size(); ++i) {
+        std::vector<qint64> late, apart;
+        for (const auto& [n, at] : leads.at) {
+            if (at < stretches[i] || at >= stretches[i + 1])
+                continue;
+            late.push_back(at - leads.started - qint64(n - leads.startTicks) * 1000 * kMs);
+            if (follows.at.count(n))
+                apart.push_back(std::abs(follows.at.at(n) - at));
+        }
+        std::printf("%-22s median %5.2f max %6.2f ms   median %5.2f max %6.2f ms   (%zu ticks)\n",
+                    names[i], ms(median(late)),
+                    late.empty() ? 0.0 : ms(*std::max_element(late.begin(), late.end())),
+                    ms(median(apart)),
+                    apart.empty() ? 0.0 : ms(*std::max_element(apart.begin(), apart.end())),
+                    late.size());
+    }
+    std::printf("connections let in      %d of 200\n", letIn);
+    std::printf("goal: each callout within 60 ms of its tick, the median within 30 ms\n");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -211,12 +292,17 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addOptions({{"ticks", "ticks compared once aligned", "N", "120"},
-                       {"side", "(internal) leader or follower", "SIDE"}});
+                       {"load", "the leader under a burst of connections and a flood"},
+                       {"side", "(internal) leader, follower or flooder", "SIDE"}});
     parser.process(app);
-    if (parser.isSet("side"))
-        return side(parser.value("side") == "leader",
-                    parser.value("side") == "leader" ? 0 : 3700 * kMs);
+    if (parser.isSet("side")) {
+        const QString role = parser.value("side");
+        return role == "leader"     ? side(Side::Leader, 0)
+               : role == "flooder" ? side(Side::Flooder, 0)
+                                    : side(Side::Follower, 3700 * kMs);
+    }
     const int count = parser.value("ticks").toInt();
+    const bool load = parser.isSet("load");
 
     Relay relay;
     QProcess leader, follower;
@@ -244,12 +330,38 @@ int main(int argc, char* argv[])
         return 0;
     };
     qint64 aligned = 0, dropAt = 0, back = 0;
+    QProcess flooder;
+    flooder.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    std::vector<qint64> stretches; // the moments each stretch of load began
+    int letIn = 0;
+    QObject loadOwner;
+    if (load) {
+        QTimer::singleShot(0, [&] {
+            // Each stretch 15 s from the follower's first aligned tick.
+            QTimer* next = new QTimer(&app);
+            QObject::connect(next, &QTimer::timeout, [&, next] {
+                if (!aligned)
+                    return;
+                stretches.push_back(realNs());
+                if (stretches.size() == 2)
+                    burst(&loadOwner, letIn);
+                else if (stretches.size() == 3)
+                    flooder.start(app.applicationFilePath(), {"--side=flooder"});
+                else if (stretches.size() == 4)
+                    flooder.kill();
+                else if (stretches.size() == 5)
+                    app.quit();
+                next->start(stretches.size() == 3 ? 10000 : 15000);
+            });
+            next->start(1000);
+        });
+    }
     QTimer watch;
     watch.start(200);
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (!aligned && !follows.aligned.empty())
             aligned = firstInStep(follows.aligned.front());
-        if (aligned && !dropAt && differences(aligned).size() >= size_t(count)) {
+        if (aligned && !load && !dropAt && differences(aligned).size() >= size_t(count)) {
             relay.drop();
             dropAt = realNs();
             QTimer::singleShot(5000, [&] {
@@ -263,10 +375,12 @@ int main(int argc, char* argv[])
     });
     QTimer::singleShot((count + 60) * 1000, &app, &QCoreApplication::quit);
     app.exec();
-    for (QProcess* p : {&leader, &follower}) {
+    for (QProcess* p : {&leader, &follower, &flooder}) {
         p->kill();
         p->waitForFinished();
     }
+    if (load)
+        return report(leads, follows, stretches, letIn);
 
     std::vector<qint64> sizes;
     for (const auto& [at, diff] : differences(aligned))
