@@ -57,4 +57,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's Wayland platform, for those who turn the XWayland default off.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS qt6-wayland)
+# Team mode finds leaders on the network through it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS avahi-daemon)
 include(CPack)

@@ -10,6 +10,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalServer>
@@ -313,6 +314,12 @@ QString RemoteControl::statusLine() const
     json.insert(QStringLiteral("team"),
                 team_ ? team_->status()
                       : QJsonObject{{QStringLiteral("role"), QStringLiteral("none")}});
+    QJsonArray leaders;
+    for (const FoundLeader& found : team_ ? team_->discovery().leaders() : QList<FoundLeader>())
+        leaders.append(QJsonObject{{QStringLiteral("name"), found.name},
+                                   {QStringLiteral("host"), found.host},
+                                   {QStringLiteral("port"), found.port}});
+    json.insert(QStringLiteral("leaders"), leaders);
     return QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact));
 }
 

@@ -67,6 +67,7 @@ std::optional<QString> Team::lead(quint16 port)
     if (!tcp_.listen(QHostAddress::Any, port))
         return tr("Port %1 cannot be served: %2").arg(port).arg(tcp_.errorString());
     role_ = Role::Leader;
+    discovery_.publish(tcp_.serverPort());
     emit changed();
     return std::nullopt;
 }
@@ -271,6 +272,7 @@ void Team::leave()
     if (was == Role::Leader) {
         stopLeading(tr("The leader has left."));
         tcp_.close();
+        discovery_.unpublish();
     }
     if (was == Role::Follower) {
         role_ = Role::Follower;

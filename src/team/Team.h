@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DeadlineTimer.h"
+#include "team/Discovery.h"
 #include "team/Limits.h"
 #include "team/Link.h"
 
@@ -56,6 +57,10 @@ public:
     // HOST, HOST:PORT or [IPv6]:PORT; a bare IPv6 address takes the default port.
     static std::optional<std::pair<QString, quint16>> address(const QString& text);
 
+    // The leaders found on the network (a leader is announced there while it leads);
+    // its changed() is when to show them again.
+    team::Discovery& discovery() { return discovery_; }
+
 signals:
     void changed();
     // A refusal or a failure to tell the user: a wrong code, a command refused.
@@ -89,4 +94,5 @@ private:
     QPointer<QWebSocket> leader_;
     std::unique_ptr<team::FollowerLink> link_;
     QTimer retry_;
+    team::Discovery discovery_;
 };
