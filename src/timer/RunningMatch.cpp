@@ -161,8 +161,13 @@ void RunningMatch::follow(const Match::Shared& state, quint64 serial, qint64 nex
 {
     constexpr qint64 kSecond = 1000 * kNsPerMs;
     pending_.reset();
-    const bool ours = came == Came::Tick && match_.bClockRunning && state.running &&
-                      tmrGameTimer.isActive();
+    const bool both = match_.bClockRunning && state.running && tmrGameTimer.isActive();
+    const bool ours = came == Came::Tick && both;
+    if (both && came == Came::Command && serial + 1 == ticksRun_)
+        // A command just before the leader's tick, and ours ran first: the leader's
+        // state after its tick, with the command in it, comes next. Taken now, it
+        // would run our tick again.
+        return;
     if (ours && serial == ticksRun_ + 1) {
         // The leader's tick came before our own: ours runs with it when due within
         // a few ms, or else now.

@@ -90,11 +90,12 @@ struct Side : FakeSound {
     QStringList heard;
 };
 
-// Steps: @MS time runs to MS; S the leader's S key, s the follower's; J the follower
-// joins (C: with a wrong code); X the link is cut; Fn the follower sends n commands
-// at once, G a frame of garbage; T frames to the follower are
-// changed on the way, V so that the leader speaks another version; N the leader
-// lets no follower drive the clock; dOUT,../BACK,.. each direction's delays in ms.
+// Steps: @MS time runs to MS; S the leader's S key, s the follower's; A the leader
+// is told to start again; J the follower joins (C: with a wrong code); X the link is
+// cut; Fn the follower sends n commands at once, G a frame of garbage; T frames to
+// the follower are changed on the way, V so that the leader speaks another version;
+// N the leader lets no follower drive the clock; dOUT,../BACK,.. each direction's
+// delays in ms.
 struct Team {
     explicit Team(const char* leaderIni = "time=3", const char* code = "12345678")
         : leader(clocks, clocks, leaderIni), follower(clocks, shifted, "time=2"), code(code) {}
@@ -156,6 +157,8 @@ struct Team {
             else if (s[0] == 'F')
                 for (int i = s.mid(1).toInt(); i > 0; --i)
                     follower.running.stop();
+            else if (s == "A")
+                leader.running.start();
             else if (s == "G")
                 toLeader->send("{");
             else if (s[0] == 'd')
@@ -210,6 +213,8 @@ TEST(TeamTest, FollowerTicksLandOnTheLeadersPhase)
          "follower: refused"},
         {"J S @1500 T @4500", "o@1000 r@3000 o@4000", "o@2000 ro@4000",
          "follower: a frame not signed, or out of order"},
+        // The leader's command just before its tick, taken after our tick: not run again.
+        {"J S @3995 A @4500", "o@1000 r@3000 o@4000", "o@2000 ro@4000", ""},
         // A follower that floods, or sends garbage, is cut off.
         {"J @2000 F40 @2100", "", "", ""},
         {"J @2000 F41 @2100", "", "", "leader: too many messages"},
