@@ -407,9 +407,11 @@ void MainWindow::mnuSoundOutput_Click()
     // The match reads the file at its next load; the dialog shows what it holds now.
     Settings now = running_.match().settings;
     now.read(running_.files().settings);
-    SoundOutputDialog(platform_.sound, platform_.dialogs, {now.sOutputDevice.toUtf8(), now.iVolume},
-                      running_.files(), this)
-        .exec();
+    SoundOutputDialog dialog(platform_.sound, platform_.dialogs,
+                             {now.sOutputDevice.toUtf8(), now.iVolume}, now.iCalloutOffset,
+                             running_.files(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        running_.setCalloutOffset(dialog.calloutOffset());
 }
 
 void MainWindow::mnuWebView_Click()

@@ -8,10 +8,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 
 SoundOutputDialog::SoundOutputDialog(SoundPlayer& player, Dialogs& dialogs,
-                                     const SoundOutput& current, const program::Files& files,
-                                     QWidget* parent)
+                                     const SoundOutput& current, int calloutOffsetMs,
+                                     const program::Files& files, QWidget* parent)
     : QDialog(parent), player_(player), dialogs_(dialogs), settingsFile_(files.settings)
 {
     setWindowTitle(tr("Sound Output"));
@@ -39,6 +40,17 @@ SoundOutputDialog::SoundOutputDialog(SoundPlayer& player, Dialogs& dialogs,
     sldVolume_->setValue(current.volume);
     percent->setText(tr("%1 %").arg(sldVolume_->value()));
 
+    txtCalloutOffset_ = new QSpinBox(this);
+    txtCalloutOffset_->setObjectName(QStringLiteral("txtCalloutOffset"));
+    const setting::Key& offset = setting::of(&Settings::iCalloutOffset);
+    txtCalloutOffset_->setRange(offset.low, offset.high);
+    txtCalloutOffset_->setSingleStep(10);
+    txtCalloutOffset_->setSuffix(tr(" ms"));
+    txtCalloutOffset_->setValue(calloutOffsetMs);
+    txtCalloutOffset_->setToolTip(tr("Plays this PC's callouts later (+) or earlier (-) than "
+                                     "its clock's seconds: for a sound output that lags, or a "
+                                     "team whose PCs should sound as one."));
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     auto* cmdTest = new QPushButton(tr("&Test"), this);
     cmdTest->setObjectName(QStringLiteral("cmdTest"));
@@ -61,6 +73,7 @@ SoundOutputDialog::SoundOutputDialog(SoundPlayer& player, Dialogs& dialogs,
     auto* form = new QFormLayout(this);
     form->addRow(tr("&Output device:"), cboDevice_);
     form->addRow(volumeLabel, volumeRow);
+    form->addRow(tr("&Callout offset:"), txtCalloutOffset_);
     form->addRow(bottom);
 }
 
@@ -69,13 +82,19 @@ SoundOutput SoundOutputDialog::output() const
     return {cboDevice_->currentData().toByteArray(), sldVolume_->value()};
 }
 
+int SoundOutputDialog::calloutOffset() const
+{
+    return txtCalloutOffset_->value();
+}
+
 void SoundOutputDialog::accept()
 {
     const SoundOutput chosen = output();
     // Closing after a failed save would lose the choice without a word.
     if (!saveSettings(settingsFile_,
                       {{&Settings::sOutputDevice, QString::fromUtf8(chosen.device)},
-                       {&Settings::iVolume, QString::number(chosen.volume)}},
+                       {&Settings::iVolume, QString::number(chosen.volume)},
+                       {&Settings::iCalloutOffset, QString::number(calloutOffset())}},
                       dialogs_, this, QStringLiteral("sound output")))
         return;
     player_.setOutput(chosen);

@@ -7,10 +7,10 @@
 
 namespace setting {
 
-const std::array<Key, 20>& keys()
+const std::array<Key, 21>& keys()
 {
     using S = Settings;
-    static const std::array<Key, 20> table{{
+    static const std::array<Key, 21> table{{
         {.name = "time", .field = &S::iNotificationTime, .first = 15, .shown = Shown::AsTyped,
          .control = "txtNotificationTime"},
         {.name = "disablescreensaver", .field = &S::bDisableScreenSaver,
@@ -34,6 +34,7 @@ const std::array<Key, 20>& keys()
         // File > Sound Output
         {.name = "outputdevice", .field = &S::sOutputDevice},
         {.name = "volume", .field = &S::iVolume, .first = 100, .low = 0, .high = 100},
+        {.name = "calloutoffset", .field = &S::iCalloutOffset, .low = -500, .high = 500},
         // File > Global Shortcuts
         {.name = "globalshortcuts", .field = &S::bGlobalShortcuts},
         // File > Web View; a fixed port stays below the range Linux gives to

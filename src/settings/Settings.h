@@ -20,6 +20,7 @@ struct Settings {
     qint16 iNotificationTime;          // seconds before a respawn for its notice
     qint16 iNotifySniper, iNotifyRocket, iNotifyCamo, iNotifyOvershield; // 1: announce
     qint16 iVolume;                    // per cent
+    qint16 iCalloutOffset;             // ms a sound comes after its tick (before: negative)
     qint16 iWebPort;                   // the web view's
     qint16 iTeamPort;                  // the port a team's leader serves on
     bool bDisableScreenSaver, bAlwaysOnTop, bDisableHotkeys, bBoxType /* PAL */,
@@ -64,7 +65,7 @@ struct Key {
 };
 
 // In the order the Options window writes them.
-const std::array<Key, 20>& keys();
+const std::array<Key, 21>& keys();
 // The row of a field.
 const Key& of(const Field& field);
 

@@ -32,7 +32,11 @@ RunningMatch::~RunningMatch()
 
 void RunningMatch::load(std::function<bool()> soundDeviceCheck)
 {
-    run(match_.load(std::move(soundDeviceCheck)), soundClock_->nowNs());
+    const Outcome outcome = match_.load(std::move(soundDeviceCheck));
+    // Here and from the Sound Output window only: Options OK and the other
+    // reloads leave the offset as it is.
+    calloutOffsetMs_ = match_.settings.iCalloutOffset;
+    run(outcome, soundClock_->nowNs());
 }
 
 void RunningMatch::checkSoundDevice()

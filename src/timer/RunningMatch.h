@@ -70,7 +70,8 @@ public:
     // The window has gone: no tick, count or sound comes any more.
     void halt();
 
-    // -500 to 500 ms; a sound later (+) or earlier (-) than its tick.
+    // -500 to 500 ms; a sound later (+) or earlier (-) than its tick. The saved one
+    // (calloutoffset) applies at load().
     void setCalloutOffset(int ms);
 
     // --- teams ---

@@ -18,7 +18,8 @@ namespace {
 
 // Runs a script of space-separated steps on a match after start-up (map 0 of
 // kShortPeriodsIni), as its sound player:
-//   S Start, P Stop, R Reset, O Options OK, Y sync (yMS: pressed at MS), + and - the nudges,
+//   S Start, P Stop, R Reset, O Options OK, L load, Y sync (yMS: pressed at MS), + and -
+//   the nudges,
 //   tN N ticks and TN N ticks of the delayed start (their timers' routines called),
 //   mN map N, kN special timer N, dN delayed start of N ("d-" an unreadable entry),
 //   oN a callout offset of N ms, @MS the clock run to MS, cH:M:S the clock set by
@@ -63,6 +64,7 @@ struct Script : FakeSound {
                 : c == 'P' ? running.stop()
                 : c == 'R' ? running.reset()
                 : c == 'O' ? running.reloadSettings()
+                : c == 'L' ? running.load([] { return true; })
                 : c == 'Y' ? running.sync()
                 : c == 'y' ? running.sync(n * FakeClocks::kMs)
                 : c == '+' ? running.nudge(1)
@@ -186,6 +188,8 @@ TEST(RunningMatchTest, CommandsMoveTheTicksAndTheirSounds)
         // A callout offset moves each sound against its tick, later or earlier.
         {"o300 S @6000", "o@1300 r@3300 o@4300 o@5300"},
         {"o-300 S @6000", "o@700 r@2700 o@3700 o@4700 r@5700"},
+        // The saved one applies at load (to the sounds of its Reset too), not at Options OK.
+        {"calloutoffset=300 L S @2000 calloutoffset=0 O @4000", "o@300 o@300 o@1300 o@3300"},
         // A tick run ahead of its moment does not sound again; the next is foreseen afresh.
         {"o-300 S @2800 + @5000", "o@700 r@2700 o@2800 o@3700 r@4700"},
         // A command that changes what the coming tick says, after it was heard ahead.
