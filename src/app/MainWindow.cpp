@@ -6,6 +6,7 @@
 #include "app/OptionsDialog.h"
 #include "app/SaveSettings.h"
 #include "app/SoundOutputDialog.h"
+#include "app/TeamWindow.h"
 #include "app/WebViewWindow.h"
 #include "gui/Layout.h"
 #include "platform/DesktopEffects.h"
@@ -15,6 +16,7 @@
 #include "platform/ProgramInfo.h"
 #include "platform/SoundPlayer.h"
 #include "settings/Convert.h"
+#include "team/Team.h"
 #include "timer/RunningMatch.h"
 #include "timer/TimeFormat.h"
 
@@ -27,12 +29,14 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <utility>
 
 namespace {
 
 const QString kCaption = QStringLiteral("Zorvu Weapon/Powerup Respawn Timer Beta (.1B)");
+constexpr int kTeamNoticeMs = 10000;
 
 // A menu item that runs the routine when chosen.
 template <class Routine>
@@ -47,9 +51,9 @@ QAction* addItem(QMenu* menu, const char* name, const QString& text, MainWindow*
 
 } // namespace
 
-MainWindow::MainWindow(Platform& platform, RunningMatch& running, WebServer* web,
+MainWindow::MainWindow(Platform& platform, RunningMatch& running, WebServer* web, Team* team,
                        QWidget* parent)
-    : QMainWindow(parent), platform_(platform), running_(running), web_(web)
+    : QMainWindow(parent), platform_(platform), running_(running), web_(web), team_(team)
 {
     buildWindow();
     buildMenus();
@@ -59,6 +63,10 @@ MainWindow::MainWindow(Platform& platform, RunningMatch& running, WebServer* web
             [this](const QString& note) { globalShortcuts_Answered(true, note); });
     connect(&shortcuts, &GlobalShortcuts::failed, this,
             [this](const QString& why) { globalShortcuts_Answered(false, why); });
+    if (team_) {
+        connect(team_, &Team::changed, this, &MainWindow::showTeam);
+        connect(team_, &Team::notice, this, &MainWindow::teamNotice);
+    }
     Form_Load();
 }
 
@@ -69,6 +77,7 @@ MainWindow::~MainWindow()
     delete frmOptions_;
     delete frmAbout_;
     delete frmHelp_;
+    delete frmTeam_;
 }
 
 void MainWindow::buildWindow()
@@ -165,6 +174,8 @@ void MainWindow::buildMenus()
     if (web_)
         addItem(file, "mnuWebView", QStringLiteral("&Web View…"), this,
                 &MainWindow::mnuWebView_Click);
+    if (team_)
+        addItem(file, "mnuTeam", QStringLiteral("&Team…"), this, &MainWindow::mnuTeam_Click);
     mnuGlobalShortcuts_ = addItem(file, "mnuGlobalShortcuts", QStringLiteral("&Global Shortcuts"),
                                   this, &MainWindow::mnuGlobalShortcuts_Click);
     mnuGlobalShortcuts_->setCheckable(true);
@@ -393,6 +404,11 @@ HelpWindow* MainWindow::helpWindow() const
     return frmHelp_;
 }
 
+TeamWindow* MainWindow::teamWindow() const
+{
+    return frmTeam_;
+}
+
 void MainWindow::mnuOptions_Click()
 {
     showOnce(frmOptions_, [this] {
@@ -419,6 +435,47 @@ void MainWindow::mnuWebView_Click()
     showOnce(frmWebView_, [this] {
         return new WebViewWindow(*web_, platform_.dialogs, running_.files().settings);
     });
+}
+
+void MainWindow::mnuTeam_Click()
+{
+    showOnce(frmTeam_, [this] {
+        return new TeamWindow(*team_, platform_.dialogs, running_.files().settings);
+    });
+}
+
+void MainWindow::showTeam()
+{
+    const QString summary = TeamWindow::summary(*team_);
+    if (!lblTeam_ && summary.isEmpty())
+        return;
+    if (!lblTeam_) {
+        lblTeam_ = new QLabel(this);
+        lblTeam_->setObjectName(QStringLiteral("lblTeam"));
+        statusBar()->setSizeGripEnabled(false);
+        statusBar()->addWidget(lblTeam_, 1);
+    }
+    lblTeam_->setText(summary);
+    statusBar()->setVisible(!summary.isEmpty());
+}
+
+// The Team window shows it while open. Else a refusal that has ended following
+// (a wrong code, another version) needs the user: a message box, once the network's
+// signal has returned. What passes (a command refused, the leader gone and tried
+// again) shows for a while in the status bar, where a box would take the keys
+// mid-match.
+void MainWindow::teamNotice(const QString& message)
+{
+    if (frmTeam_ && frmTeam_->isVisible())
+        return;
+    if (team_->role() == Team::Role::None) {
+        QTimer::singleShot(0, this, [this, message] {
+            platform_.dialogs.messageBox(this, message, program::title);
+        });
+        return;
+    }
+    showTeam();
+    statusBar()->showMessage(message, kTeamNoticeMs);
 }
 
 void MainWindow::mnuHelpForm_Click()

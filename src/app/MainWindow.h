@@ -17,6 +17,8 @@ class QPushButton;
 class QRadioButton;
 struct Platform;
 class RunningMatch;
+class Team;
+class TeamWindow;
 class WebServer;
 struct Outcome;
 
@@ -26,9 +28,10 @@ struct Outcome;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // web: the web view that File > Web View turns on; none, no such item.
+    // web: the web view that File > Web View turns on; team: the team that File >
+    // Team leads or follows; none, no such item.
     MainWindow(Platform& platform, RunningMatch& running, WebServer* web = nullptr,
-               QWidget* parent = nullptr);
+               Team* team = nullptr, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     bool EnableScreenSaver(bool bStatus);
@@ -47,6 +50,7 @@ public:
     void mnuOptions_Click();
     void mnuSoundOutput_Click();
     void mnuWebView_Click();
+    void mnuTeam_Click();
     void mnuGlobalShortcuts_Click(bool checked);
     void mnuHelpForm_Click();
     void mnuAbout_Click();
@@ -56,6 +60,7 @@ public:
     OptionsDialog* optionsWindow() const;
     AboutBox* aboutWindow() const;
     HelpWindow* helpWindow() const;
+    TeamWindow* teamWindow() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,6 +74,9 @@ private:
     template <class W> void showOnce(QPointer<W>& window, auto create);
     // note: a refusal's reason, or what the user should know of shortcuts that work.
     void globalShortcuts_Answered(bool on, const QString& note);
+    // The team's state in the status bar, which shows only in a team.
+    void showTeam();
+    void teamNotice(const QString& message);
 
     Platform& platform_;
     RunningMatch& running_;
@@ -94,6 +102,9 @@ private:
     QPointer<HelpWindow> frmHelp_;
     WebServer* web_;
     QPointer<QWidget> frmWebView_;
+    Team* team_;
+    QPointer<TeamWindow> frmTeam_;
+    QLabel* lblTeam_ = nullptr;
     bool keyPreview_ = false;
     QHash<int, quint64> keyReleasedAt_; // each key's last release, in the window system's ms
 };

@@ -289,7 +289,9 @@ QString RemoteControl::carryOut(const commands::Command& command)
         return team_->lead(quint16(command.value)).value_or(QString());
     if (command.verb == Verb::Follow && team_) {
         const auto leader = Team::address(command.text.section(QLatin1Char(' '), 0, 0));
-        team_->follow(leader->first, leader->second, command.text.section(QLatin1Char(' '), 1));
+        return team_->follow(leader->first, leader->second,
+                             command.text.section(QLatin1Char(' '), 1))
+            .value_or(QString());
     }
     if (command.verb == Verb::Leave && team_)
         team_->leave();

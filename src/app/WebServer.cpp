@@ -2,6 +2,7 @@
 
 #include "app/Commands.h"
 #include "settings/Ini.h"
+#include "team/LocalNetwork.h"
 #include "timer/RunningMatch.h"
 
 #include <QFile>
@@ -51,15 +52,6 @@ void answer(QTcpSocket* socket, const QByteArray& status, const QByteArray& type
                   "\r\nCache-Control: no-cache\r\nX-Content-Type-Options: nosniff"
                   "\r\nReferrer-Policy: no-referrer\r\nConnection: close\r\n\r\n" + body);
     socket->disconnectFromHost();
-}
-
-// Interfaces a phone on the table does not reach the PC through.
-bool isPrivateLink(const QString& name)
-{
-    static const char* const prefixes[] = {"docker", "br-", "veth", "virbr", "lxc", "lxd",
-                                           "vboxnet", "vmnet", "tun", "tap", "wg", "tailscale",
-                                           "zt", "ppp", "podman", "cni", "flannel"};
-    return std::ranges::any_of(prefixes, [&](const char* p) { return name.startsWith(p); });
 }
 
 } // namespace
@@ -152,17 +144,8 @@ QStringList WebServer::addresses() const
     };
     if (!lan_)
         return {url(QStringLiteral("127.0.0.1"))};
-    for (const QNetworkInterface& face : QNetworkInterface::allInterfaces()) {
-        const auto flags = face.flags();
-        if (!(flags & QNetworkInterface::IsUp) || !(flags & QNetworkInterface::IsRunning) ||
-            (flags & QNetworkInterface::IsLoopBack) || isPrivateLink(face.name()))
-            continue;
-        for (const QNetworkAddressEntry& entry : face.addressEntries()) {
-            const QHostAddress ip = entry.ip();
-            if (ip.protocol() == QAbstractSocket::IPv4Protocol && !ip.isLinkLocal())
-                urls << url(ip.toString());
-        }
-    }
+    for (const QHostAddress& ip : localNetworkAddresses())
+        urls << url(ip.toString());
     return urls.isEmpty() ? QStringList{url(QStringLiteral("127.0.0.1"))} : urls;
 }
 

@@ -18,7 +18,6 @@
 #include <QApplication>
 #include <QTimer>
 
-#include <cstdio>
 
 namespace {
 // KWin and Mutter keep an X11 window above the others when it asks them to, and
@@ -64,15 +63,11 @@ int main(int argc, char* argv[])
     commands::takeShortcuts(shortcuts, running);
     WebServer web(running);
     Team team(running, clocks);
-    // Until the Team window shows them: a refusal, a lost leader.
-    QObject::connect(&team, &Team::notice, [](const QString& message) {
-        std::fprintf(stderr, "zorvu-timer: %s\n", qPrintable(message));
-    });
     // Before the window is made: a second timer hands over without making one.
     RemoteControl remote(running, nullptr, &web, &team);
     if (const auto exitStatus = remote.claim(command))
         return *exitStatus;
-    MainWindow window(platform, running, &web);
+    MainWindow window(platform, running, &web, &team);
     remote.setWindow(&window);
     remote.carryOutAtStart(command);
     window.show();

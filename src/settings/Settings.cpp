@@ -7,10 +7,10 @@
 
 namespace setting {
 
-const std::array<Key, 21>& keys()
+const std::array<Key, 22>& keys()
 {
     using S = Settings;
-    static const std::array<Key, 21> table{{
+    static const std::array<Key, 22> table{{
         {.name = "time", .field = &S::iNotificationTime, .first = 15, .shown = Shown::AsTyped,
          .control = "txtNotificationTime"},
         {.name = "disablescreensaver", .field = &S::bDisableScreenSaver,
@@ -46,6 +46,7 @@ const std::array<Key, 21>& keys()
         {.name = "teamport", .field = &S::iTeamPort, .first = 8422, .low = 1024},
         {.name = "teamcode", .field = &S::sTeamCode},
         {.name = "teamdrive", .field = &S::bTeamDrive, .first = 1},
+        {.name = "teamleader", .field = &S::sTeamLeader},
     }};
     return table;
 }

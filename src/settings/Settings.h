@@ -17,6 +17,7 @@ struct Settings {
     QString sOutputDevice;             // a device id, empty for the system's default
     QString sWebKey;                   // the web view's control key
     QString sTeamCode;                 // the join code of a team this PC leads
+    QString sTeamLeader;               // the last leader's address typed in File > Team
     qint16 iNotificationTime;          // seconds before a respawn for its notice
     qint16 iNotifySniper, iNotifyRocket, iNotifyCamo, iNotifyOvershield; // 1: announce
     qint16 iVolume;                    // per cent
@@ -65,7 +66,7 @@ struct Key {
 };
 
 // In the order the Options window writes them.
-const std::array<Key, 21>& keys();
+const std::array<Key, 22>& keys();
 // The row of a field.
 const Key& of(const Field& field);
 

@@ -2,6 +2,7 @@
 
 #include "settings/Ini.h"
 #include "settings/Settings.h"
+#include "team/LocalNetwork.h"
 #include "team/Protocol.h"
 #include "timer/RunningMatch.h"
 
@@ -46,6 +47,11 @@ Team::Team(RunningMatch& running, TickClocks& clocks, QObject* parent)
     connect(&running_, &RunningMatch::changed, this, &Team::broadcast);
     retry_.setSingleShot(true);
     connect(&retry_, &QTimer::timeout, this, &Team::connectToLeader);
+    silence_.setSingleShot(true);
+    connect(&silence_, &QTimer::timeout, this, [this] {
+        qWarning("team: the leader has been silent for %d ms", kSilentMs);
+        leaderGone();
+    });
 }
 
 Team::~Team()
@@ -83,6 +89,11 @@ QString Team::code() const
     if (!code_.isEmpty())
         return code_;
     return running_.match().settings.sTeamCode;
+}
+
+void Team::setFollowersMayDrive(bool may)
+{
+    running_.setTeamDrive(may);
 }
 
 void Team::newCode()
@@ -180,8 +191,12 @@ void Team::stopLeading(const QString& why)
 
 // ---------------------------------------------------------------- following
 
-void Team::follow(const QString& host, quint16 port, const QString& code)
+std::optional<QString> Team::follow(const QString& host, quint16 port, const QString& code)
 {
+    if (role_ == Role::Leader && port == this->port() && isThisPc(host))
+        return tr("This PC leads the team at %1: it cannot follow itself.").arg(host);
+    if (role_ == Role::Leader)
+        stopLeading(tr("The leader has stopped leading, to follow another PC."));
     leave();
     role_ = Role::Follower;
     host_ = host;
@@ -193,6 +208,7 @@ void Team::follow(const QString& host, quint16 port, const QString& code)
     });
     connectToLeader();
     emit changed();
+    return std::nullopt;
 }
 
 void Team::connectToLeader()
@@ -215,7 +231,11 @@ void Team::connectToLeader()
             socket->close(QWebSocketProtocol::CloseCodePolicyViolated, why.left(100));
         }};
     link_ = std::make_unique<team::FollowerLink>(running_, clocks_, followCode_, wire);
-    connect(link_.get(), &team::FollowerLink::changed, this, &Team::changed);
+    connect(link_.get(), &team::FollowerLink::changed, this, [this] {
+        if (link_->aligned())
+            lost_ = false;
+        emit changed();
+    });
     connect(link_.get(), &team::FollowerLink::notice, this, &Team::notice);
     connect(link_.get(), &team::FollowerLink::refused, this, [this](const QString& why) {
         qWarning("team: refused: %s", qPrintable(why));
@@ -224,16 +244,18 @@ void Team::connectToLeader()
         emit changed();
     });
     connect(socket, &QWebSocket::textMessageReceived, this, [this](const QString& text) {
+        silence_.start(kSilentMs);
         if (link_)
             link_->received(text.toUtf8());
     });
-    connect(socket, &QWebSocket::disconnected, this, [this] {
-        // Counting goes on at the last phase; the leader is tried again.
-        dropLink();
-        if (role_ == Role::Follower)
-            retry_.start(kRetryMs);
-        emit changed();
+    connect(socket, &QWebSocket::disconnected, this, [this, socket] {
+        // The leader said why: it has left, follows another PC, or has a new code.
+        if (socket->closeCode() == QWebSocketProtocol::CloseCodeGoingAway &&
+            !socket->closeReason().isEmpty())
+            emit notice(socket->closeReason());
+        leaderGone();
     });
+    silence_.start(kSilentMs);
     QUrl url;
     url.setScheme(QStringLiteral("ws"));
     url.setHost(host_);
@@ -242,9 +264,27 @@ void Team::connectToLeader()
     socket->open(url);
 }
 
+// Counting goes on at the last phase; the leader is tried again.
+void Team::leaderGone()
+{
+    silence_.stop();
+    lost_ = lost_ || (link_ && link_->joined());
+    if (leader_) {
+        leader_->disconnect(this);
+        leader_->abort();
+        leader_->deleteLater();
+    }
+    dropLink();
+    if (role_ == Role::Follower)
+        retry_.start(kRetryMs);
+    emit changed();
+}
+
 void Team::stopFollowing()
 {
     retry_.stop();
+    silence_.stop();
+    lost_ = false;
     running_.forwardTo({});
     dropLink();
     if (leader_) {

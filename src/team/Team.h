@@ -29,6 +29,9 @@ class Team : public QObject {
 public:
     enum class Role { None, Leader, Follower };
     static constexpr int kRetryMs = 3000; // a lost leader is tried again this often
+    // A leader silent this long is lost: it sends a state each second while the
+    // clock runs, and answers the pings that come every few seconds.
+    static constexpr int kSilentMs = 2 * team::FollowerLink::kBurstEveryMs + 1000;
 
     Team(RunningMatch& running, TickClocks& clocks, QObject* parent = nullptr);
     ~Team() override;
@@ -36,14 +39,21 @@ public:
     // Leads on the port (0: the saved one); what went wrong, when it cannot.
     // A follower stops following first.
     std::optional<QString> lead(quint16 port);
-    // Follows the leader at the address with its join code; a leader stops leading
-    // first, and its followers are told.
-    void follow(const QString& host, quint16 port, const QString& code);
+    // Follows the leader at the address with its join code; what went wrong, when
+    // it cannot (the address is this PC's own team). A leader stops leading first,
+    // and its followers are told.
+    std::optional<QString> follow(const QString& host, quint16 port, const QString& code);
     void leave();
 
     Role role() const { return role_; }
     quint16 port() const { return tcp_.serverPort(); }
     int followers() const;
+    // Following: the leader's PC name once it has said it, and whether the leader
+    // was lost (the link broke after joining) and is being tried again.
+    QString leaderName() const { return link_ ? link_->leaderName() : QString(); }
+    bool lost() const { return lost_; }
+    // The leader's "Followers may drive the clock", kept in times.ini by the caller.
+    void setFollowersMayDrive(bool may);
     // The leader's join code, kept in times.ini until a new one is made; the old
     // one stops working, and the followers that joined with it are dropped.
     QString code() const;
@@ -77,6 +87,7 @@ private:
     void connectToLeader();
     void stopLeading(const QString& why);
     void stopFollowing();
+    void leaderGone();
     void dropLink();
 
     RunningMatch& running_;
@@ -95,4 +106,6 @@ private:
     std::unique_ptr<team::FollowerLink> link_;
     QTimer retry_;
     team::Discovery discovery_;
+    QTimer silence_;
+    bool lost_ = false;
 };

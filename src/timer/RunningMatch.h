@@ -70,6 +70,10 @@ public:
     // The window has gone: no tick, count or sound comes any more.
     void halt();
 
+    // A team leader's "Followers may drive the clock", at once: a reload of the
+    // settings would start every countdown afresh.
+    void setTeamDrive(bool may) { match_.settings.bTeamDrive = may; }
+
     // -500 to 500 ms; a sound later (+) or earlier (-) than its tick. The saved one
     // (calloutoffset) applies at load().
     void setCalloutOffset(int ms);

@@ -67,6 +67,9 @@ try:
     leader.start("--lead", "--port=%d" % port)
     team = harness.wait_for(lambda: leader.status().get("team"))
     assert team["role"] == "leader" and team["port"] == port and team["followers"] == 0, team
+    # A leader does not follow itself.
+    assert leader.run("--follow=127.0.0.1:%d" % port, "--code=" + team["code"])[0] != 0
+    assert leader.status()["team"]["role"] == "leader"
     follower.start()
     harness.wait_for(lambda: follower.status())
 
