@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace team {
 namespace {
@@ -72,6 +73,8 @@ void LeaderLink::received(const QByteArray& frame)
     if (type == "ping")
         return send({{"type", "pong"}, {"id", (*message)["id"]}, {"t0", (*message)["t0"]},
                      {"t1", now}});
+    if (type == "offer")
+        return taken(*message);
     auto request = protocol::requestFrom(*message);
     if (type != "command" || !request)
         return shut(QStringLiteral("an unknown message"));
@@ -82,6 +85,18 @@ void LeaderLink::received(const QByteArray& frame)
     if (request->atNs)
         request->atNs = std::clamp(*request->atNs, now - kOldestSyncNs, now);
     running_.perform(*request);
+}
+
+// A follower's match, offered to a leader that has none: one back after a crash
+// takes the match its followers kept counting.
+void LeaderLink::taken(const QJsonObject& offer)
+{
+    const auto state = protocol::sharedFrom(offer["match"]);
+    if (!state || offer["serial"].toInteger() < 0)
+        return shut(QStringLiteral("a malformed offer"));
+    if (running_.fresh())
+        running_.follow(*state, quint64(offer["serial"].toInteger()),
+                        protocol::nsFrom(offer["next"]), Came::Joined);
 }
 
 void LeaderLink::shown()
@@ -98,6 +113,7 @@ QJsonObject LeaderLink::state(Came came)
             {"came", kCame[int(came)]},
             {"serial", qint64(serial_)},
             {"next", next ? QJsonValue(*next) : QJsonValue()},
+            {"fresh", running_.fresh()},
             {"match", protocol::toJson(running_.match().shared())}};
 }
 
@@ -252,6 +268,16 @@ void FollowerLink::take(const QJsonObject& message)
     // is waited for.
     if (!estimate || !measured_ || (!aligned_ && state->running && next <= running_.nowNs())) {
         held_ = message;
+        return;
+    }
+    // A leader with no match yet (back after a crash) is offered ours, and takes it.
+    if (!aligned_ && message["fresh"].toBool() && !running_.fresh()) {
+        const auto ours = running_.nextTickNs();
+        if (!std::exchange(offered_, true))
+            sendSigned({{"type", "offer"},
+                        {"serial", qint64(running_.ticksRun())},
+                        {"next", ours ? QJsonValue(*ours + estimate->offsetNs) : QJsonValue()},
+                        {"match", protocol::toJson(running_.match().shared())}});
         return;
     }
     running_.follow(*state, quint64(message["serial"].toInteger()), next,

@@ -45,6 +45,7 @@ public:
 private:
     void refuse(const QString& reason, const QString& why);
     void shut(const QString& why);
+    void taken(const QJsonObject& offer);
     QJsonObject state(RunningMatch::Came came);
 
     RunningMatch& running_;
@@ -105,6 +106,7 @@ private:
     QByteArray inKey_, outKey_;
     qint64 inCount_ = 0, outCount_ = 0;
     bool joined_ = false, measured_ = false, aligned_ = false, inStep_ = false, shut_ = false;
+    bool offered_ = false; // our match, to a leader that had none
     QString leaderName_;
     OffsetFilter filter_;
     int pingsLeft_ = 0;

@@ -100,6 +100,12 @@ public:
     // (none while the clock is stopped).
     quint64 ticksRun() const { return ticksRun_; }
     std::optional<qint64> nextTickNs() const;
+    // No match has run here yet: no tick, no count. A team's leader back after a
+    // crash takes the match of the first follower that has one.
+    bool fresh() const
+    {
+        return ticksRun_ == 0 && !match_.bClockRunning && !match_.bDelayCounting;
+    }
 
     // How a leader's state came to a follower.
     enum class Came { Joined, Tick, Command };

@@ -115,6 +115,12 @@ try:
     after = follower.status()
     assert after["running"] and clock(after) - before >= 2, after
     assert after["team"]["role"] == "follower"
+
+    # The leader started again, with the code it kept: it takes the follower's running match.
+    leader.start("--lead", "--port=%d" % port)
+    harness.wait_for(lambda: leader.status().get("team", {}).get("followers") == 1)
+    back = harness.wait_for(lambda: leader.status()["running"] and leader.status())
+    assert abs(clock(back) - clock(follower.status())) <= 1 and clock(back) > clock(after), back
 finally:
     leader.end()
     follower.end()

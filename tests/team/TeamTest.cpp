@@ -205,6 +205,8 @@ TEST(TeamTest, FollowerTicksLandOnTheLeadersPhase)
         // on the phase it finds at once.
         {"J S @2500 X d2/8 @4500 J @7100", "o@1000 r@3000 o@4000 o@5000 r@6000 s@7000",
          "o@2000 ro@4000 ro@6003", ""},
+        // A leader with no match yet (back after a crash) takes the follower's.
+        {"s @2500 J @7100", "r@3000 o@4000 o@5000 r@6000 s@7000", "o@2000 ro@4000 ro@6000", ""},
         // Followers may not drive the clock: nothing starts.
         {"N J @300 s @2000", "", "", "notice: The leader does not let followers drive the clock."},
         // A wrong code, a frame changed on its way: the link closes, nothing is taken.
