@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <limits>
 #include <utility>
 
@@ -30,6 +31,13 @@ public:
         return std::chrono::duration_cast<std::chrono::nanoseconds>(
                    std::chrono::steady_clock::now().time_since_epoch())
             .count();
+    }
+
+    qint64 sinceBootNs() const override
+    {
+        timespec t{};
+        clock_gettime(CLOCK_BOOTTIME, &t);
+        return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
     }
 
     void wakeAfter(int ms, std::function<void()> wake) override

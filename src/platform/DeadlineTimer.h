@@ -13,6 +13,9 @@ public:
     virtual ~TickClock() = default;
     // Monotonic time in nanoseconds.
     virtual qint64 nowNs() const = 0;
+    // Time since boot, which runs on while the PC is suspended and the monotonic
+    // clock stands still: the gap between the two grows by the time asleep.
+    virtual qint64 sinceBootNs() const { return nowNs(); }
     // Calls wake once, some ms milliseconds from now; replaces a wake-up not yet given.
     virtual void wakeAfter(int ms, std::function<void()> wake) = 0;
     virtual void cancel() = 0;

@@ -144,6 +144,7 @@ FollowerLink::FollowerLink(RunningMatch& running, TickClocks& clocks, const QStr
     : running_(running), clock_(clocks.make()), code_(code), wire_(std::move(wire)),
       nonce_(protocol::nonce())
 {
+    connect(&running_, &RunningMatch::resumed, this, &FollowerLink::resync);
 }
 
 FollowerLink::~FollowerLink()
@@ -185,6 +186,7 @@ void FollowerLink::received(const QByteArray& frame)
     }
     if ((*message)["n"].toInteger() != ++inCount_)
         return shut(QStringLiteral("a frame out of order"));
+    running_.checkResumed(); // before a state lands on an offset gone stale
     const QString type = (*message)["type"].toString();
     if (type == "welcome" && !joined_) {
         joined_ = true;
@@ -245,6 +247,19 @@ void FollowerLink::ping()
     sendSigned({{"type", "ping"}, {"id", ++pingId_}, {"t0", running_.nowNs()}});
     // An answer lost moves on to the next ping.
     clock_->wakeAfter(kPingTimeoutMs, [this] { ping(); });
+}
+
+// After a suspend the leader's clock is farther ahead of ours by the time asleep:
+// a new burst measures it, and the next state lands as on joining.
+void FollowerLink::resync()
+{
+    if (!joined_)
+        return;
+    filter_.clear();
+    measured_ = aligned_ = inStep_ = false;
+    pingsLeft_ = kBurst;
+    ping();
+    emit changed();
 }
 
 void FollowerLink::pinged(const QJsonObject& pong)

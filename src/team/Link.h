@@ -94,6 +94,7 @@ private:
     void sendSigned(QJsonObject message);
     void shut(const QString& why);
     void ping();
+    void resync();
     void pinged(const QJsonObject& pong);
     void take(const QJsonObject& state);
     void apply();

@@ -300,6 +300,7 @@ void Team::dropLink()
 {
     if (link_) {
         link_->disconnect(this);
+        running_.disconnect(link_.get());
         link_.release()->deleteLater();
     }
 }

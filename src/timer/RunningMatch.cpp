@@ -15,7 +15,7 @@ RunningMatch::RunningMatch(program::Files files, TickClocks& clocks, SoundPlayer
                            QObject* parent)
     : QObject(parent), match_(std::move(files)), sound_(sound),
       tmrGameTimer(1000, clocks.make()), tmrDelayedStart(1000, clocks.make()),
-      soundClock_(clocks.make())
+      soundClock_(clocks.make()), bootGapNs_(soundClock_->sinceBootNs() - soundClock_->nowNs())
 {
     tmrGameTimer.setObjectName(QStringLiteral("tmrGameTimer"));
     tmrDelayedStart.setObjectName(QStringLiteral("tmrDelayedStart"));
@@ -127,6 +127,7 @@ void RunningMatch::setCalloutOffset(int ms)
 void RunningMatch::tmrGameTimer_Timer()
 {
     // The timer keeps its own deadlines, so the tick need not switch it off and on.
+    checkResumed();
     tick(tmrGameTimer.lastDeadlineNs());
 }
 
@@ -165,6 +166,8 @@ void RunningMatch::follow(const Match::Shared& state, quint64 serial, qint64 nex
 {
     constexpr qint64 kSecond = 1000 * kNsPerMs;
     pending_.reset();
+    if (came == Came::Joined)
+        quietUntilNs_ = 0;
     const bool both = match_.bClockRunning && state.running && tmrGameTimer.isActive();
     const bool ours = came == Came::Tick && both;
     if (both && came == Came::Command && serial + 1 == ticksRun_)
@@ -190,6 +193,18 @@ void RunningMatch::follow(const Match::Shared& state, quint64 serial, qint64 nex
     const bool offStep = came == Came::Tick && !(ours && serial == ticksRun_);
     adopt(state, serial);
     alignNextTick(nextTickNs, came == Came::Joined || !running || offStep);
+}
+
+bool RunningMatch::checkResumed()
+{
+    const qint64 now = soundClock_->nowNs();
+    const qint64 gap = soundClock_->sinceBootNs() - now;
+    const bool asleep = gap - std::exchange(bootGapNs_, gap) > kAsleepNs;
+    if (!asleep || !forward_)
+        return false;
+    quietUntilNs_ = now + kQuietAfterResumeMs * kNsPerMs;
+    emit resumed();
+    return true;
 }
 
 void RunningMatch::adopt(const Match::Shared& state, quint64 serial)
@@ -257,6 +272,8 @@ void RunningMatch::foresee()
 
 void RunningMatch::play(const QStringList& files)
 {
+    if (soundClock_->nowNs() < quietUntilNs_)
+        return;
     for (const QString& file : files)
         sound_.play(file);
 }

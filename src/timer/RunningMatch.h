@@ -120,6 +120,15 @@ public:
     static constexpr qint64 kSlewStepNs = 1000000;
     static constexpr qint64 kSlewLimitNs = 5000000;
 
+    // Whether the PC has been suspended since the last look: the monotonic clock
+    // stood still while the time since boot ran on. A follower's phase and state
+    // are stale then: it plays no sound until its leader's state lands again (for
+    // at most kQuietAfterResumeMs), and resumed() tells its team to measure the
+    // offset afresh. Looked at before each tick.
+    bool checkResumed();
+    static constexpr qint64 kAsleepNs = 500000000;
+    static constexpr int kQuietAfterResumeMs = 3000;
+
     // --- the timers' event routines ---
     void tmrGameTimer_Timer();
     void tmrDelayedStart_Timer();
@@ -127,6 +136,8 @@ public:
 signals:
     // What a command or tick changed, once its sounds due now have been played.
     void changed(const Outcome& outcome);
+    // A follower's PC has been suspended (checkResumed()).
+    void resumed();
 
 private:
     // Runs an outcome: the timers as the match says, its sounds at soundsAtNs
@@ -171,4 +182,6 @@ private:
         qint64 nextTickNs = 0;
     };
     std::optional<Pending> pending_;
+    qint64 bootGapNs_;        // the time since boot less the monotonic time, at the last look
+    qint64 quietUntilNs_ = 0; // a follower's sounds wait for its leader after a resume
 };

@@ -23,12 +23,15 @@ namespace {
 constexpr qint64 kMs = FakeClocks::kMs;
 constexpr qint64 kShift = 3700 * kMs;
 
-// The follower's clocks: the shared fake time, read kShift later.
+// The follower's clocks: the shared fake time, read kShift later, less the time
+// the follower's PC has been asleep.
 struct ShiftedClocks : TickClocks {
     explicit ShiftedClocks(FakeClocks& base) : base(base) {}
     struct Clock : TickClock {
         std::unique_ptr<TickClock> base;
-        qint64 nowNs() const override { return base->nowNs() + kShift; }
+        const qint64* asleep;
+        qint64 nowNs() const override { return sinceBootNs() - *asleep; }
+        qint64 sinceBootNs() const override { return base->nowNs() + kShift; }
         void wakeAfter(int ms, std::function<void()> wake) override { base->wakeAfter(ms, wake); }
         void cancel() override { base->cancel(); }
     };
@@ -36,9 +39,11 @@ struct ShiftedClocks : TickClocks {
     {
         auto clock = std::make_unique<Clock>();
         clock->base = base.make();
+        clock->asleep = &asleep;
         return clock;
     }
     FakeClocks& base;
+    qint64 asleep = 0;
 };
 
 // One direction of the network: frames arrive in order, each after the next delay.
@@ -92,10 +97,10 @@ struct Side : FakeSound {
 
 // Steps: @MS time runs to MS; S the leader's S key, s the follower's; A the leader
 // is told to start again; J the follower joins (C: with a wrong code); X the link is
-// cut; Fn the follower sends n commands at once, G a frame of garbage; T frames to
-// the follower are changed on the way, V so that the leader speaks another version;
-// N the leader lets no follower drive the clock; dOUT,../BACK,.. each direction's
-// delays in ms.
+// cut; ZMS the follower's PC was asleep for MS, its monotonic clock standing still;
+// Fn the follower sends n commands at once, G a frame of garbage; T frames to the
+// follower are changed on the way, V so that the leader speaks another version; N the
+// leader lets no follower drive the clock; dOUT,../BACK,.. each direction's delays in ms.
 struct Team {
     explicit Team(const char* leaderIni = "time=3", const char* code = "12345678")
         : leader(clocks, clocks, leaderIni), follower(clocks, shifted, "time=2"), code(code) {}
@@ -142,6 +147,8 @@ struct Team {
                 follower.running.toggle();
             else if (s == "J")
                 join();
+            else if (s[0] == 'Z')
+                shifted.asleep += s.mid(1).toInt() * kMs;
             else if (s == "C")
                 code = "87654321";
             else if (s == "N")
@@ -207,6 +214,13 @@ TEST(TeamTest, FollowerTicksLandOnTheLeadersPhase)
          "o@2000 ro@4000 ro@6003", ""},
         // A leader with no match yet (back after a crash) takes the follower's.
         {"s @2500 J @7100", "r@3000 o@4000 o@5000 r@6000 s@7000", "o@2000 ro@4000 ro@6000", ""},
+        // Resumed from a suspend: the offset is measured afresh before a state lands.
+        {"J S @2500 Z5000 @7100", "o@1000 r@3000 o@4000 o@5000 r@6000 s@7000",
+         "o@2000 ro@4000 ro@6000", ""},
+        // Its ticks come before the leader's slow frames: silent for a while on their
+        // stale phase, until the measure ends, or else (here) for 3 s.
+        {"J S @2500 d10/1500 Z600 @7100", "o@1000 r@3000 o@4000 o@5000 r@6000 s@7000",
+         "o@2000 ro@6600", ""},
         // Followers may not drive the clock: nothing starts.
         {"N J @300 s @2000", "", "", "notice: The leader does not let followers drive the clock."},
         // A wrong code, a frame changed on its way: the link closes, nothing is taken.
