@@ -440,7 +440,15 @@ void MainWindow::mnuWebView_Click()
 void MainWindow::mnuTeam_Click()
 {
     showOnce(frmTeam_, [this] {
-        return new TeamWindow(*team_, platform_.dialogs, running_.files().settings);
+        auto* window = new TeamWindow(*team_, platform_.dialogs, running_.files().settings);
+        team::Discovery& found = team_->discovery();
+        const auto show = [window, &found] {
+            window->setLeaders(found.leaders());
+            window->setDiscoveryNote(found.note());
+        };
+        connect(&found, &team::Discovery::changed, window, show);
+        show();
+        return window;
     });
 }
 

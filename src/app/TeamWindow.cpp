@@ -156,9 +156,6 @@ TeamWindow::TeamWindow(Team& team, Dialogs& dialogs, const QString& settingsFile
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(&team_, &Team::changed, this, &TeamWindow::showState);
     connect(&team_, &Team::notice, this, &TeamWindow::showNotice);
-    // Until the network is searched, a typed address is the way.
-    setDiscoveryNote(tr("Finding leaders needs Avahi (avahi-daemon), which is not running "
-                        "here; type the leader's address."));
     showState();
 }
 
