@@ -90,6 +90,14 @@ try:
     harness.wait_for(lambda: clock(leader.status()) >= 2)
     assert abs(clock(leader.status()) - clock(follower.status())) <= 1
 
+    # The follower killed mid-match and started again: it lands on the leader's clock.
+    harness.end(follower.proc, signal.SIGKILL)
+    harness.wait_for(lambda: leader.status()["team"]["followers"] == 0)
+    follower.start("--follow=127.0.0.1:%d" % port, "--code=" + team["code"])
+    harness.wait_for(lambda: follower.status().get("running") and
+                     abs(clock(leader.status()) - clock(follower.status())) <= 1, 10,
+                     "the follower started again is not on the leader's clock")
+
     # A message too large, binary, or not ours: closed, each with its code, and logged.
     assert [close_code(port, 1, b"x" * 5000), close_code(port, 2, b"x"),
             close_code(port, 1, b"{")] == [1009, 1003, 1008]
