@@ -2,20 +2,43 @@
 
 #include "platform/SoundPlayer.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QPointer>
-#include <QUrl>
+#include <QStringList>
 
-class QSoundEffect;
+class QAudioSink;
+class QIODevice;
 
 // Plays wave files through Qt Multimedia, one at a time, the newest winning.
-// A file that is missing or cannot be decoded gives the alert tone built into
-// the program: Linux has no system alert sound that every desktop provides.
-// The output device is looked up by its id at each sound, so one unplugged
-// while the program runs gives the default output until it is back.
+// libsndfile reads each file into memory once, as floating-point samples, and a
+// new QAudioSink plays each sound from there on the chosen device. A file that is
+// missing, that libsndfile cannot read as a wave file, or whose rate or channels
+// the sound server does not take, gives the alert tone built into the program:
+// Linux has no system alert sound that every desktop provides. The output device
+// is looked up by its id at each sound, so one unplugged while the program runs
+// gives the default output until it is back.
 class QtSoundPlayer : public QObject, public SoundPlayer {
     Q_OBJECT
 public:
+    // A sound read into memory: 32-bit floating-point samples in [-1, 1],
+    // interleaved, at the file's rate and number of channels. No samples: the
+    // file could not be read.
+    struct Sound {
+        int rate = 0;
+        int channels = 0;
+        QByteArray samples;
+    };
+
+    // What plays now, or played last.
+    struct Playing {
+        QString file;        // the file asked for
+        bool alert = false;  // the alert plays in its place
+        QByteArray device;   // the id of the device it plays through
+        QPointer<QAudioSink> sink; // none without an output device, or once it has gone
+    };
+
     explicit QtSoundPlayer(QObject* parent = nullptr);
     ~QtSoundPlayer() override;
 
@@ -23,25 +46,31 @@ public:
     void playThrough(const QString& file, const SoundOutput& output) override;
     void setOutput(const SoundOutput& output) override;
     QList<SoundDevice> devices() const override;
+    void prepare(const QStringList& files) override;
 
-    // What plays (or is still loading) now; null when nothing was played yet.
-    QSoundEffect* current() const;
+    const Playing& playing() const { return playing_; }
 
-    // The built-in alert tone.
-    static QUrl alertSource();
-
-    // Whether the file is a whole RIFF wave file of a format Qt's decoder takes;
-    // only such a file is handed to it.
-    static bool isPlayableWaveFile(const QString& file);
+    // The RIFF wave file of any format libsndfile knows (integer PCM of 8 to 32
+    // bits, floating point, WAVE_FORMAT_EXTENSIBLE, µ-law, A-law, ADPCM, ...);
+    // no samples for any other file, or one with no sound in it.
+    static Sound decode(QIODevice& in);
 
 private:
-    void start(const QUrl& source, const SoundOutput& output, bool alertOnError);
-    void onStatusChanged(QSoundEffect* effect, const SoundOutput& output, bool alertOnError);
+    // A sound file as read, and the file's size and time that it was read at.
+    struct Read {
+        qint64 size = -1;
+        qint64 modified = 0;
+        Sound sound;
+    };
+    // The file's sound from memory; read now when it was not read yet or has
+    // changed since.
+    const Sound& soundOf(const QString& file);
+    void readPrepared();
 
     SoundOutput output_;
-
-    QPointer<QSoundEffect> current_;
-    // Never played: it keeps the alert decoded, and it made the connection to
-    // the sound server at start-up rather than at the first sound.
-    QSoundEffect* alertKeeper_ = nullptr;
+    Sound alert_;
+    QHash<QString, Read> read_;
+    QStringList toRead_; // asked for by prepare(), read once the event loop runs
+    bool readScheduled_ = false;
+    Playing playing_;
 };

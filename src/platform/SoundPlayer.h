@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QStringList>
 #include <QString>
 
 // Where the sounds go and how loud they are.
@@ -32,4 +33,8 @@ public:
     virtual void setOutput(const SoundOutput& output) = 0;
     // The output devices there are now.
     virtual QList<SoundDevice> devices() const = 0;
+    // The files that may be played soon: each is read now, or soon after, so that
+    // it plays at once when its time comes. A file that changes later is read
+    // again when it is played.
+    virtual void prepare(const QStringList& files) = 0;
 };

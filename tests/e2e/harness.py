@@ -88,8 +88,7 @@ def times_ini(periods, lead=15, notify=(1, 1, 1, 1), respawnsound=0, default_fil
 
 
 def write_tone(path, hz, seconds=0.3, silence=0.4, level=0.5):
-    """A pure tone with soft 5 ms edges, then silence (the player drops the
-    last ~120 ms of a sound, which must not be tone)."""
+    """A pure tone with soft 5 ms edges, then silence."""
     n, edge = int(seconds * RATE), int(0.005 * RATE)
     data = array.array("h", (int(level * 32767 * min(1.0, i / edge, (n - 1 - i) / edge)
                                  * math.sin(2 * math.pi * hz * i / RATE)) for i in range(n)))

@@ -11,32 +11,41 @@ the countdowns as they stood before the tick; an item of period P shows P, P-1,
 (notice) or 1 (respawn); the items due in one tick play one combined file,
 unless one notified with 1 respawns: then only the default sound plays.
 
+Each file is in another of the forms of wave file that Windows plays, made by sox.
+
 usage: respawn_sounds.py SESSION_POINTER STAGED_PROGRAM_FOLDER [--keep]
 (the program folder copy, its log and the recording are kept when the test
 fails or with --keep)
 """
 
 import os
+import subprocess
 import sys
 
 import harness
 
 TOLERANCE = 0.150      # seconds a sound may start away from its tick
-TICKS = 20             # ticks recorded after S
+TICKS = 26             # ticks recorded after S
 LENGTH_TOLERANCE = 0.060  # seconds a sound may be heard longer or shorter
-TONE = 0.3             # seconds of tone in a sound file, unless LONG says otherwise
+TONE = 0.3             # seconds of a sound file (all tone), unless LENGTH says otherwise
 ALERT_LENGTH = 0.23    # the built-in alert: two 90 ms beeps 60 ms apart
 DEFAULT = "default"    # the default sound file's name in the expected list
 
 # times.ini: map 0's periods (sniper, rocket, camo, overshield), lead 2 s, the
-# default sound at respawns. Within 20 ticks single items and pairs are announced,
+# default sound at respawns. Within 26 ticks single items and pairs are announced,
 # and respawns fall with another item's notice; the Overshield is not announced at
 # all (its respawns bring no default sound either). sc.wav is missing, so the
-# built-in alert plays; c.wav is long, so the sound of the next second must cut it.
+# built-in alert plays; c.wav is long, so the sound of the next second must cut it;
+# r.wav is shorter than the sound server waits to have buffered before it plays.
 # The chosen device is unplugged: the default output plays, at half volume (a
 # sound file's tone peaks at half of full scale, times the volume's gain).
-PERIODS, LEAD, NOTIFY, MISSING, LONG = [8, 5, 4, 3], 2, [1, 1, 1, 0], "sc.wav", {"c.wav": 1.3}
+PERIODS, LEAD, NOTIFY, MISSING = [3, 4, 7, 3], 2, [1, 1, 1, 0], "sc.wav"
+LENGTH = {"c.wav": 1.3, "r.wav": 0.08}
 DEVICE, VOLUME, GAIN = "usb-headset.analog-stereo", 50, 0.1505
+# The form of each file: sox's options for it.
+FORMS = {"s.wav": "-b 24",  # WAVE_FORMAT_EXTENSIBLE, as sox writes 24 bits
+         "r.wav": "-e floating-point -b 32", "c.wav": "-e mu-law", "sr.wav": "-e a-law",
+         "rc.wav": "-b 8", DEFAULT: "-b 24 -c 2 -r 48000"}  # as an audio editor writes it
 
 pointer, staged, *keep = sys.argv[1:]
 # The expected (tick, file) list, from fresh countdowns; a file is named by the items'
@@ -54,13 +63,17 @@ for tick in range(1, TICKS + 1):
 # are of 1200, 1400, ... Hz: far from each other at 10 ms frames, and from the alert.
 names = sorted({name for _, name in expected} - {"alert"})
 freqs = dict({f: 1200 + 200 * i for i, f in enumerate(names)}, alert=harness.ALERT_HZ)
-length = dict(dict.fromkeys(names, TONE), **LONG, alert=ALERT_LENGTH)
+length = dict(dict.fromkeys(names, TONE), **LENGTH, alert=ALERT_LENGTH)
 folder = harness.ProgramFolder(staged)
 # The default sound is named by its full path, outside the program folder.
 default_file = os.path.join(folder.tmp, "respawn.wav")
 folder.write_ini(harness.times_ini(PERIODS, LEAD, NOTIFY, 1, default_file, VOLUME, DEVICE))
+assert sorted(FORMS) == names, "a form for each file"
 for f in names:
-    harness.write_tone(default_file if f == DEFAULT else folder.sound(f), freqs[f], length[f])
+    path = default_file if f == DEFAULT else folder.sound(f)
+    harness.write_tone(path + ".tmp.wav", freqs[f], length[f], silence=0)
+    subprocess.run(["sox", "-D", path + ".tmp.wav", *FORMS[f].split(), path], check=True)
+    os.remove(path + ".tmp.wav")
 
 pressed, rc, recorder = harness.run_clock(folder, harness.load_session(pointer), TICKS,
                                           max(length.values()) + 0.3)

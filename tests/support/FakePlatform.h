@@ -28,6 +28,8 @@ struct FakeSound : SoundPlayer {
     }
     void setOutput(const SoundOutput& chosen) override { output = chosen; }
     QList<SoundDevice> devices() const override { return outputDevices; }
+    QStringList prepared;
+    void prepare(const QStringList& files) override { prepared = files; }
 };
 
 struct FakeDesktop : DesktopEffects {
