@@ -2,6 +2,8 @@
 
 #include "platform/SoundPlayer.h"
 
+#include <QDir>
+
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
@@ -233,8 +235,17 @@ void RunningMatch::alignNextTick(qint64 targetNs, bool atOnce)
 
 void RunningMatch::run(const Outcome& outcome, qint64 soundsAtNs)
 {
-    if (outcome.loads > 0)
+    if (outcome.loads > 0) {
         sound_.setOutput({match_.settings.sOutputDevice.toUtf8(), match_.settings.iVolume});
+        // The shipped sounds, and the default sound as chosen now, are read ahead.
+        const QDir sounds(match_.files().data + QStringLiteral("/sounds"));
+        QStringList files;
+        for (const QString& name : sounds.entryList({QStringLiteral("*.wav")}, QDir::Files))
+            files << sounds.filePath(name);
+        if (!match_.settings.sDefaultSoundFileName.isEmpty())
+            files << match_.settings.sDefaultSoundFileName;
+        sound_.prepare(files);
+    }
     // Switching on a timer that already runs would restart its interval.
     if (match_.bClockRunning != tmrGameTimer.isActive())
         match_.bClockRunning ? tmrGameTimer.start() : tmrGameTimer.stop();

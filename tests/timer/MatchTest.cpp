@@ -7,6 +7,8 @@
 #include "support/ProgramFolder.h"
 #include "timer/RunningMatch.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
@@ -157,6 +159,20 @@ TEST(MatchTest, EachLoadOpensTheFileOnce)
         all += size;
     EXPECT_EQ(all / ssize_t(sizeof(inotify_event)), 3 * 2); // each load's open and close
     close(watch);
+}
+
+// The shipped sounds and the default sound are read ahead, at start-up and again
+// when the settings are saved (a default sound chosen anew).
+TEST(RunningMatchTest, TheSoundsAreReadAheadAtEachSettingsLoad)
+{
+    Script run;
+    const QDir sounds(run.dir.filePath("sounds"));
+    EXPECT_TRUE(run.prepared.isEmpty() && sounds.mkpath("."));
+    for (const char* name : {"s.wav", "r.wav", "notes.txt"})
+        QFile(sounds.filePath(name)).open(QIODevice::WriteOnly);
+    run.script("respawnsound=1 defaultsoundfilename=/x/ding.wav O");
+    EXPECT_EQ(run.prepared, QStringList({sounds.filePath("r.wav"), sounds.filePath("s.wav"),
+                                         "/x/ding.wav"}));
 }
 
 // Map 0's items sound at the ticks of 1 (o), 3 (r), 4 (o), 5 (o), 6 (r) seconds.
