@@ -83,6 +83,7 @@ struct Silent : SoundPlayer {
     void play(const QString&) override {}
     void playThrough(const QString&, const SoundOutput&) override {}
     void setOutput(const SoundOutput&) override {}
+    void prepare(const QStringList&) override {}
     QList<SoundDevice> devices() const override { return {}; }
 };
 
