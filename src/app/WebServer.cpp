@@ -6,9 +6,7 @@
 #include "timer/RunningMatch.h"
 
 #include <QFile>
-#include <QHostInfo>
 #include <QJsonDocument>
-#include <QNetworkInterface>
 #include <QRandomGenerator>
 #include <QTcpSocket>
 #include <QTimer>
@@ -230,17 +228,12 @@ bool WebServer::hostIsOurs(const QByteArray& host) const
     const qsizetype colon = host.lastIndexOf(':');
     if (colon < 0 || host.mid(colon + 1) != QByteArray::number(port()))
         return false;
-    const QString name = QString::fromLatin1(host.left(colon)).toLower();
-    if (name == QLatin1String("localhost") || name == QLatin1String("127.0.0.1") ||
-        name == QLatin1String("[::1]"))
-        return true;
+    QString name = QString::fromLatin1(host.left(colon)).toLower();
+    if (name.startsWith(QLatin1Char('[')))
+        name = name.mid(1, name.size() - 2);
     if (!lan_)
-        return false;
-    const QString machine = QHostInfo::localHostName().toLower();
-    if (name == machine || name == machine + QLatin1String(".local"))
-        return true;
-    const QHostAddress address(name.startsWith('[') ? name.mid(1, name.size() - 2) : name);
-    return QNetworkInterface::allAddresses().contains(address);
+        return name == QLatin1String("localhost") || QHostAddress(name).isLoopback();
+    return isThisPc(name);
 }
 
 void WebServer::opened()
