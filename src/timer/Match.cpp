@@ -4,6 +4,8 @@
 
 #include "settings/Ini.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 
 namespace {
@@ -37,7 +39,11 @@ Outcome Match::load(std::function<bool()> soundDeviceCheck)
     iHours = 0;
     iMinutes = 0;
     iSeconds = 0;
-    LoadTimes(IniSnapshot(files_.settings));
+    // The file is read once for the three reads below, which see the same text.
+    const IniSnapshot ini(files_.settings);
+    loading_ = &ini;
+    const auto loaded = qScopeGuard([this] { loading_ = nullptr; });
+    LoadTimes(ini);
     // Runs Reset and with it the first settings load; nothing sounds yet, as
     // bSoundDevice is still false.
     Outcome out = chooseMap(0);
@@ -56,7 +62,8 @@ Outcome Match::load(std::function<bool()> soundDeviceCheck)
 Outcome Match::LoadNewSettings()
 {
     // One read of the file for the whole load.
-    const IniSnapshot ini(files_.settings);
+    std::optional<IniSnapshot> read;
+    const IniSnapshot& ini = loading_ ? *loading_ : read.emplace(files_.settings);
     settings.read(ini);
     LoadTimes(ini);
     // Reloaded from the file first, so the PAL seconds are added only once.

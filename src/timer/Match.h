@@ -121,4 +121,5 @@ private:
 
     program::Files files_;
     std::function<bool()> soundDeviceCheck_; // fills bSoundDevice when made
+    const IniSnapshot* loading_ = nullptr;   // the file as read for load()'s whole run
 };
