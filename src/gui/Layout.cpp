@@ -49,42 +49,46 @@ static int pixels(qreal pointSize)
     return qRound(pointSize * 96.0 / 72.0);
 }
 
-static QFont font(const QStringList& families, qreal pointSize)
-{
-    QFont f;
-    f.setFamilies(families);
-    f.setPixelSize(pixels(pointSize));
-    return f;
-}
-
 // The fallbacks are wider than the fonts the captions were laid out for; scaled
 // down a little they take about the same width and are not cut off. Whether the
 // named family is there is asked once, of the font list: matching each font
 // would load a font engine for every size at start-up, and one that is never
-// used when the fallback is scaled.
-static QFont fitted(QFont f, bool named, qreal scale)
+// used when the fallback is scaled. A family that is not there is left out of
+// the font: Qt would look for its substitutes at every size, only to take the
+// fallback next in the list. The list is searched by hand, as
+// QFontDatabase::hasFamily() first runs the name through fontconfig's rules,
+// which takes longer than the search, and a name that the rules change into
+// another family is not one the captions were laid out for.
+static bool installed(const QString& family)
 {
-    if (!named)
-        f.setPixelSize(qRound(f.pixelSize() * scale));
+    return QFontDatabase::families().contains(family, Qt::CaseInsensitive);
+}
+
+static QFont font(const QString& named, bool installed, qreal pointSize, qreal scale)
+{
+    static const QStringList fallbacks{QStringLiteral("Liberation Sans"),
+                                       QStringLiteral("DejaVu Sans")};
+    QFont f;
+    if (installed) {
+        f.setFamilies(QStringList{named} + fallbacks);
+        f.setPixelSize(pixels(pointSize));
+    } else {
+        f.setFamilies(fallbacks);
+        f.setPixelSize(qRound(pixels(pointSize) * scale));
+    }
     return f;
 }
 
 QFont tahoma(qreal pointSize)
 {
-    static const bool named = QFontDatabase::hasFamily(QStringLiteral("Tahoma"));
-    return fitted(font({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
-                        QStringLiteral("DejaVu Sans")},
-                       pointSize),
-                  named, 0.95);
+    static const bool named = installed(QStringLiteral("Tahoma"));
+    return font(QStringLiteral("Tahoma"), named, pointSize, 0.95);
 }
 
 QFont msSansSerif(qreal pointSize)
 {
-    static const bool named = QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif"));
-    return fitted(font({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                        QStringLiteral("DejaVu Sans")},
-                       pointSize),
-                  named, 10.0 / 11.0);
+    static const bool named = installed(QStringLiteral("MS Sans Serif"));
+    return font(QStringLiteral("MS Sans Serif"), named, pointSize, 10.0 / 11.0);
 }
 
 } // namespace layout
