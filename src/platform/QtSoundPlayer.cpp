@@ -120,13 +120,24 @@ QtSoundPlayer::Sound QtSoundPlayer::decode(QIODevice& in)
 
 QtSoundPlayer::QtSoundPlayer(QObject* parent) : QObject(parent)
 {
-    initSoundResources();
-    QFile alert(QStringLiteral(":/sounds/alert.wav"));
-    if (alert.open(QIODevice::ReadOnly))
-        alert_ = decode(alert);
-    // The connection to the sound server, made once the event loop runs (after the
-    // window is shown) rather than at the first sound.
-    QTimer::singleShot(0, this, [] { QMediaDevices::defaultAudioOutput(); });
+    // The connection to the sound server, and the alert read, once the event loop
+    // runs (after the window is shown) rather than at the first sound.
+    QTimer::singleShot(0, this, [this] {
+        QMediaDevices::defaultAudioOutput();
+        alertSound();
+    });
+}
+
+const QtSoundPlayer::Sound& QtSoundPlayer::alertSound()
+{
+    if (!alertRead_) {
+        alertRead_ = true;
+        initSoundResources();
+        QFile in(QStringLiteral(":/sounds/alert.wav"));
+        if (in.open(QIODevice::ReadOnly))
+            alert_ = decode(in);
+    }
+    return alert_;
 }
 
 // A sink deleted while it plays handles its queued feed after it has let go of
@@ -208,7 +219,7 @@ void QtSoundPlayer::playThrough(const QString& file, const SoundOutput& output)
                        || (!device.isNull() && !device.isFormatSupported(formatOf(*sound)));
     playing_ = {file, alert, device.id(), nullptr};
     if (alert)
-        sound = &alert_;
+        sound = &alertSound();
     if (device.isNull() || sound->samples.isEmpty())
         return; // no output device, or not even the alert
     // A new sink for every sound: it starts sooner than one kept between sounds.

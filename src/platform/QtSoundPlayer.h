@@ -66,9 +66,11 @@ private:
     // changed since.
     const Sound& soundOf(const QString& file);
     void readPrepared();
+    const Sound& alertSound(); // read at its first use
 
     SoundOutput output_;
     Sound alert_;
+    bool alertRead_ = false;
     QHash<QString, Read> read_;
     QStringList toRead_; // asked for by prepare(), read once the event loop runs
     bool readScheduled_ = false;
