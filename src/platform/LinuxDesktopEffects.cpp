@@ -167,11 +167,15 @@ bool LinuxDesktopEffects::enableScreenSaver(bool enable)
     if (screenSaverEnabled_ == enable)
         return screenSaverAccepted_;
     screenSaverEnabled_ = enable;
+    // Allowing it while nothing holds it back is the session's own state: the
+    // first settings load at start-up asks neither the X server nor the bus.
+    const bool busHolds = inhibitCookie_ || !portalRequest_.isEmpty();
+    if (enable && !x11Suspended_ && !busHolds)
+        return screenSaverAccepted_ = true;
     const bool x11 = suspendX11(!enable);
     // Allowing it while the bus holds nothing would only ask the bus whether it
-    // could have held it, which the X server has answered: the first settings
-    // load at start-up does not wait for the bus.
-    if (enable && x11 && !inhibitCookie_ && portalRequest_.isEmpty())
+    // could have held it, which the X server has answered.
+    if (enable && x11 && !busHolds)
         return screenSaverAccepted_ = true;
     const bool dbus = inhibitDBus(!enable);
     screenSaverAccepted_ = x11 || dbus;
