@@ -52,6 +52,14 @@ Team::Team(RunningMatch& running, TickClocks& clocks, QObject* parent)
         qWarning("team: the leader has been silent for %d ms", kSilentMs);
         leaderGone();
     });
+    QTimer::singleShot(0, this, [this] { discovery(); });
+}
+
+team::Discovery& Team::discovery()
+{
+    if (!discovery_)
+        discovery_ = std::make_unique<team::Discovery>();
+    return *discovery_;
 }
 
 Team::~Team()
@@ -73,7 +81,7 @@ std::optional<QString> Team::lead(quint16 port)
     if (!tcp_.listen(QHostAddress::Any, port))
         return tr("Port %1 cannot be served: %2").arg(port).arg(tcp_.errorString());
     role_ = Role::Leader;
-    discovery_.publish(tcp_.serverPort());
+    discovery().publish(tcp_.serverPort());
     emit changed();
     return std::nullopt;
 }
@@ -313,7 +321,8 @@ void Team::leave()
     if (was == Role::Leader) {
         stopLeading(tr("The leader has left."));
         tcp_.close();
-        discovery_.unpublish();
+        if (discovery_)
+            discovery_->unpublish();
     }
     if (was == Role::Follower) {
         role_ = Role::Follower;

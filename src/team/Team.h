@@ -68,8 +68,9 @@ public:
     static std::optional<std::pair<QString, quint16>> address(const QString& text);
 
     // The leaders found on the network (a leader is announced there while it leads);
-    // its changed() is when to show them again.
-    team::Discovery& discovery() { return discovery_; }
+    // its changed() is when to show them again. Looked for from the first pass of
+    // the event loop: the system bus is not waited for before the window shows.
+    team::Discovery& discovery();
 
 signals:
     void changed();
@@ -105,7 +106,7 @@ private:
     QPointer<QWebSocket> leader_;
     std::unique_ptr<team::FollowerLink> link_;
     QTimer retry_;
-    team::Discovery discovery_;
+    std::unique_ptr<team::Discovery> discovery_;
     QTimer silence_;
     bool lost_ = false;
 };
