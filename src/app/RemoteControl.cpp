@@ -179,18 +179,31 @@ std::optional<int> RemoteControl::serve(const commands::Command& command)
     return std::nullopt;
 }
 
-std::optional<int> RemoteControl::claim(const commands::Command& command)
+void RemoteControl::requestName()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
+    named_ = false;
     if (!bus.isConnected())
-        return serveLocally(command);
+        return;
     // The object first: whoever sees the name can call it at once (the calls wait
     // for the event loop, by when the window is there).
     bus.registerVirtualObject(remote::path, this);
-    if (bus.registerService(program::appId))
+    named_ = bus.registerService(program::appId);
+    if (!*named_)
+        refusal_ = bus.lastError().message();
+}
+
+std::optional<int> RemoteControl::claim(const commands::Command& command)
+{
+    if (!named_)
+        requestName();
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return serveLocally(command);
+    if (*named_)
         return std::nullopt;
     bus.unregisterObject(remote::path);
-    const QString why = bus.lastError().message();
+    const QString why = refusal_;
     // Another timer started at the same moment and won.
     if (bus.interface()->isServiceRegistered(program::appId))
         return handedOver(command, callOverBus(bus, command));

@@ -40,6 +40,9 @@ public:
                   Team* team = nullptr);
     void setWindow(QWidget* window) { window_ = window; }
 
+    // Asks the bus for the name. Any thread may ask, while the one that made this
+    // object goes on with other work; claim() then takes the answer.
+    void requestName();
     // Takes the bus name, or the local socket when the bus cannot give the name.
     // Gives an exit status when another timer was there first: the command went to
     // that one instead.
@@ -72,6 +75,8 @@ private:
 
     RunningMatch& match_;
     QWidget* window_;
+    std::optional<bool> named_; // the bus's answer to requestName()
+    QString refusal_;           // and why it refused
     WebServer* web_;
     Team* team_;
     QString lastClock_;

@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/RemoteControl.h"
 #include "app/WebServer.h"
+#include "gui/DeferredIconStyle.h"
 #include "platform/DeadlineTimer.h"
 #include "platform/LinuxDesktopEffects.h"
 #include "platform/Platform.h"
@@ -16,8 +17,10 @@
 #include "timer/RunningMatch.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QTimer>
 
+#include <thread>
 
 namespace {
 // KWin and Mutter keep an X11 window above the others when it asks them to, and
@@ -49,6 +52,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationDisplayName(QString());
     // Lets the desktop match the windows to the installed org.zorvu.Timer.desktop.
     QGuiApplication::setDesktopFileName(program::appId);
+    QApplication::setStyle(new DeferredIconStyle(QApplication::style()));
 
     QtSoundPlayer sound;
     LinuxDesktopEffects desktop;
@@ -56,17 +60,23 @@ int main(int argc, char* argv[])
     SystemRegistry registry;
     SystemLauncher launcher;
     SteadyTickClocks clocks;
-    SystemGlobalShortcuts shortcuts;
-    Platform platform{sound, desktop, dialogs, registry, launcher, shortcuts};
-
     RunningMatch running(program::locate(program::folder()), clocks, sound);
-    commands::takeShortcuts(shortcuts, running);
     WebServer web(running);
     Team team(running, clocks);
-    // Before the window is made: a second timer hands over without making one.
     RemoteControl remote(running, nullptr, &web, &team);
+    // Connecting to the session bus and asking it for the name is mostly waiting
+    // for the bus; meanwhile this thread reads the font list, which the window
+    // needs first.
+    std::thread naming([&remote] { remote.requestName(); });
+    QFontDatabase::families();
+    naming.join();
+    // Before the window is made: a second timer hands over without making one.
     if (const auto exitStatus = remote.claim(command))
         return *exitStatus;
+
+    SystemGlobalShortcuts shortcuts;
+    Platform platform{sound, desktop, dialogs, registry, launcher, shortcuts};
+    commands::takeShortcuts(shortcuts, running);
     MainWindow window(platform, running, &web, &team);
     remote.setWindow(&window);
     remote.carryOutAtStart(command);

@@ -7,6 +7,7 @@
 #include "app/Commands.h"
 #include "app/MainWindow.h"
 #include "app/OptionsDialog.h"
+#include "gui/DeferredIconStyle.h"
 #include "settings/Ini.h"
 #include "support/FakePlatform.h"
 #include "support/ProgramFolder.h"
@@ -16,6 +17,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyleFactory>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -196,3 +198,21 @@ TEST_F(MainWindowTest, ShortcutsRefusedAtStartUpStayOn)
 }
 
 } // namespace
+
+// The menu bar's overflow arrow is handed out unread; drawn, it is the base
+// style's own.
+TEST(DeferredIconStyleTest, TheOverflowArrowIsTheBaseStylesOwn)
+{
+    const std::unique_ptr<QStyle> fusion(QStyleFactory::create("Fusion"));
+    const QImage arrow =
+        fusion->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton).pixmap(16).toImage();
+    ASSERT_FALSE(arrow.isNull());
+    DeferredIconStyle style(QStyleFactory::create("Fusion"));
+    const QIcon icon = style.standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+    EXPECT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.pixmap(16).toImage(), arrow);
+    EXPECT_EQ(icon.pixmap(QSize(16, 16), 2.0).toImage(),
+              fusion->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton)
+                  .pixmap(QSize(16, 16), 2.0)
+                  .toImage());
+}
