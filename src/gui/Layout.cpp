@@ -64,12 +64,12 @@ static bool installed(const QString& family)
     return QFontDatabase::families().contains(family, Qt::CaseInsensitive);
 }
 
-static QFont font(const QString& named, bool installed, qreal pointSize, qreal scale)
+static QFont font(const QString& named, bool there, qreal pointSize, qreal scale)
 {
     static const QStringList fallbacks{QStringLiteral("Liberation Sans"),
                                        QStringLiteral("DejaVu Sans")};
     QFont f;
-    if (installed) {
+    if (there) {
         f.setFamilies(QStringList{named} + fallbacks);
         f.setPixelSize(pixels(pointSize));
     } else {

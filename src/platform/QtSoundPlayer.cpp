@@ -130,14 +130,12 @@ QtSoundPlayer::QtSoundPlayer(QObject* parent) : QObject(parent)
 
 const QtSoundPlayer::Sound& QtSoundPlayer::alertSound()
 {
-    if (!alertRead_) {
-        alertRead_ = true;
+    if (!alert_) {
         initSoundResources();
         QFile in(QStringLiteral(":/sounds/alert.wav"));
-        if (in.open(QIODevice::ReadOnly))
-            alert_ = decode(in);
+        alert_ = in.open(QIODevice::ReadOnly) ? decode(in) : Sound{};
     }
-    return alert_;
+    return *alert_;
 }
 
 // A sink deleted while it plays handles its queued feed after it has let go of

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <optional>
+
 class QAudioSink;
 class QIODevice;
 
@@ -69,8 +71,7 @@ private:
     const Sound& alertSound(); // read at its first use
 
     SoundOutput output_;
-    Sound alert_;
-    bool alertRead_ = false;
+    std::optional<Sound> alert_;
     QHash<QString, Read> read_;
     QStringList toRead_; // asked for by prepare(), read once the event loop runs
     bool readScheduled_ = false;

@@ -1,6 +1,5 @@
 #include "settings/Convert.h"
 
-
 #include <cmath>
 #include <limits>
 
